@@ -1,0 +1,71 @@
+#!/usr/bin/env bash
+# Makes a Debian 12 machine ready to build and test both targets.
+# Idempotent: packages already present are skipped and the mingw jsoncpp
+# build is cached outside the tree (NORVA_CACHE, default ~/.cache/norva).
+set -euo pipefail
+
+CACHE=${NORVA_CACHE:-$HOME/.cache/norva}
+SUDO=""
+[ "$(id -u)" -eq 0 ] || SUDO=sudo
+
+PACKAGES=(
+  build-essential cmake ninja-build clang-format pkg-config
+  libjsoncpp-dev libboost-dev libgtest-dev libgmock-dev googletest
+  libp11-kit-dev libgcrypt20-dev libgtk-3-dev
+  g++-mingw-w64-i686-posix mingw-w64-tools libgcrypt-mingw-w64-dev
+  wine wine32:i386 libwine-dev
+  opensc openssl xvfb dpkg-dev
+)
+
+missing=()
+have_i386=$(dpkg --print-foreign-architectures | grep -c '^i386$' || true)
+if [ "$have_i386" -eq 0 ]; then
+  $SUDO dpkg --add-architecture i386
+  missing=("${PACKAGES[@]}")
+else
+  for p in "${PACKAGES[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+  done
+fi
+
+# Debian's source lists are needed once, to fetch the jsoncpp source package.
+if ! grep -rqs '^Types:.*deb-src' /etc/apt/sources.list.d/ && ! grep -qs '^deb-src' /etc/apt/sources.list 2>/dev/null; then
+  if [ -f /etc/apt/sources.list.d/debian.sources ]; then
+    $SUDO sed -i 's/^Types: deb$/Types: deb deb-src/' /etc/apt/sources.list.d/debian.sources
+    missing+=(__update__)
+  fi
+fi
+
+if [ ${#missing[@]} -gt 0 ]; then
+  export DEBIAN_FRONTEND=noninteractive
+  $SUDO apt-get update -q
+  pkgs=()
+  for p in "${missing[@]}"; do [ "$p" = __update__ ] || pkgs+=("$p"); done
+  [ ${#pkgs[@]} -eq 0 ] || $SUDO apt-get install -y -q --no-install-recommends "${pkgs[@]}"
+fi
+
+# jsoncpp for mingw, from Debian's own source package, built once.
+JSON_PREFIX="$CACHE/jsoncpp-mingw32"
+if [ ! -f "$JSON_PREFIX/lib/libjsoncpp.a" ]; then
+  work=$(mktemp -d)
+  (cd "$work" && apt-get source -q --download-only libjsoncpp-dev >/dev/null 2>&1 || apt-get source -q --download-only jsoncpp)
+  (cd "$work" && dpkg-source -x --no-check ./*.dsc src >/dev/null)
+  cmake -S "$work/src" -B "$work/build" -G Ninja \
+    -DCMAKE_TOOLCHAIN_FILE="$(cd "$(dirname "$0")/.." && pwd)/cmake/mingw-i686.cmake" \
+    -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$JSON_PREFIX" \
+    -DJSONCPP_WITH_TESTS=OFF -DJSONCPP_WITH_POST_BUILD_UNITTEST=OFF \
+    -DJSONCPP_WITH_PKGCONFIG_SUPPORT=OFF -DJSONCPP_WITH_CMAKE_PACKAGE=OFF \
+    -DBUILD_SHARED_LIBS=OFF -DBUILD_STATIC_LIBS=ON -DBUILD_OBJECT_LIBS=OFF >/dev/null
+  cmake --build "$work/build" >/dev/null
+  cmake --install "$work/build" >/dev/null
+  rm -rf "$work"
+fi
+
+# A Wine prefix of our own, made once.
+export WINEPREFIX=${WINEPREFIX:-$CACHE/wineprefix}
+export WINEDEBUG=-all
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+  WINEARCH=win32 wineboot -i >/dev/null 2>&1 || true
+  wineserver -w || true
+fi
+echo "setup: ready (cache $CACHE)"
