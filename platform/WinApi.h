@@ -1,0 +1,12 @@
+// The Windows API surface that the host and the component use. On Windows it
+// is the system's own headers; elsewhere our implementation of the same names.
+#pragma once
+
+#if defined(_WIN32)
+#include <windows.h>
+#include <ole2.h>
+#include <oleauto.h>
+#include <objsafe.h>
+#else
+#include "platform/posix/WinTypes.h"
+#endif
