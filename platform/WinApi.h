@@ -9,4 +9,12 @@
 #include <objsafe.h>
 #else
 #include "platform/posix/WinTypes.h"
+#include "platform/posix/WinError.h"
+#include "platform/posix/Guid.h"
+#include "platform/posix/OaTypes.h"
+#include "platform/posix/ComInterfaces.h"
+#include "platform/posix/OleAuto.h"
+#include "platform/posix/ObjBase.h"
+#include "platform/posix/WinBase.h"
+#include "platform/posix/WinReg.h"
 #endif
