@@ -12,8 +12,8 @@ PACKAGES=(
   build-essential cmake ninja-build clang-format pkg-config
   libjsoncpp-dev libboost-dev libgtest-dev libgmock-dev googletest
   libp11-kit-dev libgcrypt20-dev libgtk-3-dev
-  g++-mingw-w64-i686-posix mingw-w64-tools libgcrypt-mingw-w64-dev
-  wine wine32:i386 libwine-dev
+  g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix mingw-w64-tools libgcrypt-mingw-w64-dev
+  wine wine32:i386 wine64 libwine-dev
   opensc openssl xvfb dpkg-dev
 )
 
@@ -44,28 +44,35 @@ if [ ${#missing[@]} -gt 0 ]; then
   [ ${#pkgs[@]} -eq 0 ] || $SUDO apt-get install -y -q --no-install-recommends "${pkgs[@]}"
 fi
 
-# jsoncpp for mingw, from Debian's own source package, built once.
-JSON_PREFIX="$CACHE/jsoncpp-mingw32"
-if [ ! -f "$JSON_PREFIX/lib/libjsoncpp.a" ]; then
+# jsoncpp for mingw, from Debian's own source package, built once per target.
+ROOT=$(cd "$(dirname "$0")/.." && pwd)
+build_jsoncpp() { # $1 = toolchain file, $2 = install prefix
+  [ -f "$2/lib/libjsoncpp.a" ] && return 0
+  local work
   work=$(mktemp -d)
-  (cd "$work" && apt-get source -q --download-only libjsoncpp-dev >/dev/null 2>&1 || apt-get source -q --download-only jsoncpp)
+  (cd "$work" && apt-get source -q --download-only libjsoncpp-dev >/dev/null 2>&1)
   (cd "$work" && dpkg-source -x --no-check ./*.dsc src >/dev/null)
-  cmake -S "$work/src" -B "$work/build" -G Ninja \
-    -DCMAKE_TOOLCHAIN_FILE="$(cd "$(dirname "$0")/.." && pwd)/cmake/mingw-i686.cmake" \
-    -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$JSON_PREFIX" \
+  cmake -S "$work/src" -B "$work/build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$1" \
+    -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$2" \
     -DJSONCPP_WITH_TESTS=OFF -DJSONCPP_WITH_POST_BUILD_UNITTEST=OFF \
     -DJSONCPP_WITH_PKGCONFIG_SUPPORT=OFF -DJSONCPP_WITH_CMAKE_PACKAGE=OFF \
     -DBUILD_SHARED_LIBS=OFF -DBUILD_STATIC_LIBS=ON -DBUILD_OBJECT_LIBS=OFF >/dev/null
   cmake --build "$work/build" >/dev/null
   cmake --install "$work/build" >/dev/null
   rm -rf "$work"
-fi
+}
+build_jsoncpp "$ROOT/cmake/mingw-i686.cmake" "$CACHE/jsoncpp-mingw32"
+build_jsoncpp "$ROOT/cmake/mingw-x86_64.cmake" "$CACHE/jsoncpp-mingw64"
 
-# A Wine prefix of our own, made once.
-export WINEPREFIX=${WINEPREFIX:-$CACHE/wineprefix}
+# Wine prefixes of our own, made once. The 32-bit one only where this machine
+# can execute 32-bit code at all.
 export WINEDEBUG=-all
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
-  WINEARCH=win32 wineboot -i >/dev/null 2>&1 || true
-  wineserver -w || true
+if [ ! -f "$CACHE/wineprefix64/system.reg" ]; then
+  WINEPREFIX="$CACHE/wineprefix64" WINELOADER=/usr/lib/wine/wine64 /usr/lib/wine/wine64 wineboot -i >/dev/null 2>&1 || true
+  WINEPREFIX="$CACHE/wineprefix64" /usr/lib/wine/wineserver -w || true
+fi
+if /lib/ld-linux.so.2 --version >/dev/null 2>&1 && [ ! -f "$CACHE/wineprefix/system.reg" ]; then
+  WINEPREFIX="$CACHE/wineprefix" WINEARCH=win32 /usr/lib/wine/wine wineboot -i >/dev/null 2>&1 || true
+  WINEPREFIX="$CACHE/wineprefix" /usr/lib/wine/wineserver -w || true
 fi
 echo "setup: ready (cache $CACHE)"
