@@ -1,0 +1,122 @@
+// The one automation object of the component. Its member bodies are spread by
+// concern: CZentor.cpp (object, state, simple members), CZentorDispatch.cpp
+// (late-bound IDispatch), and the token operations under access/, admin/ and
+// signing/.
+#pragma once
+
+#include <memory>
+
+#include "platform/WinApi.h"
+#include "component/IZentor.h"
+#include "component/access/drivers/Pkcs11.h"
+
+class CTokenDriver;
+
+class CZentor : public IZentor, public IObjectSafety, public IProvideClassInfo {
+public:
+    CZentor();
+    virtual ~CZentor();
+    CZentor(const CZentor&) = delete;
+    CZentor& operator=(const CZentor&) = delete;
+
+    // IUnknown
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override;
+    ULONG STDMETHODCALLTYPE AddRef() override;
+    ULONG STDMETHODCALLTYPE Release() override;
+
+    // IDispatch
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* pctinfo) override;
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT iTInfo, LCID lcid, ITypeInfo** ppTInfo) override;
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID riid, LPOLESTR* rgszNames, UINT cNames,
+                                            LCID lcid, DISPID* rgDispId) override;
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID dispIdMember, REFIID riid, LCID lcid, WORD wFlags,
+                                     DISPPARAMS* pDispParams, VARIANT* pVarResult,
+                                     EXCEPINFO* pExcepInfo, UINT* puArgErr) override;
+
+    // IZentor, in vtable order
+    HRESULT STDMETHODCALLTYPE FormatToken(BSTR SOPassword, TZentorError* RetVal) override;
+    HRESULT STDMETHODCALLTYPE ChangePIN(BSTR OldPIN, BSTR NewPIN, TZentorError* RetVal) override;
+    HRESULT STDMETHODCALLTYPE InitPIN(BSTR NewPIN, BSTR SOPassword, TZentorError* RetVal) override;
+    HRESULT STDMETHODCALLTYPE GenerateKeys(BSTR PIN, TZentorError* RetVal) override;
+    HRESULT STDMETHODCALLTYPE SignFile(BSTR PIN, BSTR FileName, BSTR Challenge,
+                                       BSTR* HexBinarySignedData) override;
+    HRESULT STDMETHODCALLTYPE SignData(BSTR PIN, VARIANT RawData, VARIANT_BOOL bConvertToBinary,
+                                       BSTR* HexBinarySignedData) override;
+    HRESULT STDMETHODCALLTYPE get_FirstName(BSTR* pVal) override;
+    HRESULT STDMETHODCALLTYPE put_FirstName(BSTR newVal) override;
+    HRESULT STDMETHODCALLTYPE get_LastName(BSTR* pVal) override;
+    HRESULT STDMETHODCALLTYPE put_LastName(BSTR newVal) override;
+    HRESULT STDMETHODCALLTYPE get_Company(BSTR* pVal) override;
+    HRESULT STDMETHODCALLTYPE put_Company(BSTR newVal) override;
+    HRESULT STDMETHODCALLTYPE get_UserID(BSTR* pVal) override;
+    HRESULT STDMETHODCALLTYPE put_UserID(BSTR newVal) override;
+    HRESULT STDMETHODCALLTYPE get_CreateTime(BSTR* pVal) override;
+    HRESULT STDMETHODCALLTYPE get_UserCode(BSTR* pVal) override;
+    HRESULT STDMETHODCALLTYPE put_UserCode(BSTR newVal) override;
+    HRESULT STDMETHODCALLTYPE get_LastZTError(TZentorError* pVal) override;
+    HRESULT STDMETHODCALLTYPE get_PublicKey(BSTR* pVal) override;
+    HRESULT STDMETHODCALLTYPE get_TokensCount(LONG* pVal) override;
+    HRESULT STDMETHODCALLTYPE get_NorvaEFTTokensCount(LONG* pVal) override;
+    HRESULT STDMETHODCALLTYPE get_DriversInstalled(VARIANT_BOOL* pVal) override;
+    HRESULT STDMETHODCALLTYPE get_PKCS11Error(TPKCS11Error* pVal) override;
+    HRESULT STDMETHODCALLTYPE get_CardType(LONG* pVal) override;
+    HRESULT STDMETHODCALLTYPE put_CardType(LONG newVal) override;
+    HRESULT STDMETHODCALLTYPE DecryptAndSignData(BSTR PIN, VARIANT RawData,
+                                                 VARIANT_BOOL bConvertToBinary,
+                                                 BSTR* HexBinarySignedData) override;
+    HRESULT STDMETHODCALLTYPE get_SignFileCanceled(VARIANT_BOOL* pVal) override;
+    HRESULT STDMETHODCALLTYPE SignFileData(BSTR PIN, BSTR FileContent, BSTR FileName,
+                                           BSTR Challenge, BSTR* HexBinarySignedData) override;
+    HRESULT STDMETHODCALLTYPE GenerateKeysCustom(BSTR PIN, BSTR KeyLength,
+                                                 TZentorError* RetVal) override;
+    HRESULT STDMETHODCALLTYPE FullFormatToken(BSTR NewPIN, BSTR SOPassword, BSTR UserID,
+                                              BSTR FirstName, BSTR LastName, BSTR KeyLength,
+                                              BSTR* pVal) override;
+
+    // Class-only body shared by SignData and DecryptAndSignData.
+    virtual HRESULT STDMETHODCALLTYPE SignDataEx(BSTR PIN, VARIANT RawData,
+                                                 VARIANT_BOOL bConvertToBinary,
+                                                 BSTR* HexBinarySignedData, bool decryptFirst);
+
+    // IObjectSafety
+    HRESULT STDMETHODCALLTYPE GetInterfaceSafetyOptions(REFIID riid, DWORD* pdwSupportedOptions,
+                                                        DWORD* pdwEnabledOptions) override;
+    HRESULT STDMETHODCALLTYPE SetInterfaceSafetyOptions(REFIID riid, DWORD dwOptionSetMask,
+                                                        DWORD dwEnabledOptions) override;
+
+    // IProvideClassInfo
+    HRESULT STDMETHODCALLTYPE GetClassInfo(ITypeInfo** ppTI) override;
+
+private:
+    // Token access (component/access/). Each records the CK_RV of the calls
+    // that report into PKCS11Error.
+    LONG CountTokens(bool norvaOnly, bool autoDetect, bool skipHl);
+    LONG AutoDetectDriver(bool norvaOnly, bool skipHl);
+    LONG CountHlTokens(bool norvaOnly, bool autoDetect);
+    TZentorError SelectToken(bool norvaOnly, CK_SLOT_ID& slot, bool skipHl);
+    TZentorError OpenSession(CK_SLOT_ID slot);
+    TZentorError Login(CK_SLOT_ID slot, CK_USER_TYPE userType, BSTR pin, bool sessionOnly);
+    TZentorError HlOpen();
+    TZentorError HlLogon(BSTR pin, bool sessionOnly);
+    TZentorError LoginToToken(CK_USER_TYPE userType, BSTR pin, bool sessionOnly);
+    void EndSession();
+    TZentorError FindObject(CK_OBJECT_CLASS objectClass, BSTR label, CK_OBJECT_HANDLE& handle,
+                            bool isPrivate);
+    TZentorError ReadDataObject(BSTR pin, BSTR label, CK_BYTE* buffer, CK_ULONG& length,
+                                bool isPrivate);
+    TZentorError WriteDataObject(BSTR pin, BSTR label, const CK_BYTE* data, CK_ULONG length,
+                                 bool isPrivate);
+    void ReplaceDriver(std::unique_ptr<CTokenDriver> next);
+    void Record(CK_RV rv) { PKCS11Error = static_cast<TPKCS11Error>(rv); }
+
+    // Object state, in the order the object keeps it.
+    std::unique_ptr<CTokenDriver> driver;
+    TZentorError LastZTError = ZTNoError;
+    TPKCS11Error PKCS11Error = ZT_CKR_OK;
+    bool driversInstalled = false;
+    bool SignFileCanceled = false;
+
+    ULONG refCount = 0;
+    IUnknown* outer = nullptr; // the controlling object when aggregated
+    DWORD safetyOptions = 0;
+};
