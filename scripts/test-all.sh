@@ -1,0 +1,69 @@
+#!/usr/bin/env bash
+# Builds and tests everything: Linux (plain and with sanitizers), 32-bit Windows,
+# and the 64-bit Windows build whose tests run under Wine.
+#
+# The 32-bit Windows tests need a machine that can execute 32-bit code (Wine's
+# 32-bit loader); where it cannot, the 32-bit build is still compiled, linked and
+# checked statically, and the Windows tests run in the 64-bit build instead.
+set -uo pipefail
+cd "$(dirname "$0")/.."
+ROOT=$(pwd)
+
+bash scripts/setup.sh || exit 1
+
+JOBS=${NORVA_JOBS:-$(nproc)}
+PRESETS=${NORVA_PRESETS:-"linux linux-asan win32 win64"}
+total_pass=0
+total_fail=0
+failed_steps=()
+
+run_ctest() { # $1 = preset
+  local log
+  log=$(mktemp)
+  ctest --preset "$1" -j "$JOBS" 2>&1 | tee "$log"
+  local line pass fail
+  line=$(grep -E '[0-9]+% tests passed, [0-9]+ tests? failed out of [0-9]+' "$log" | tail -1)
+  if [ -n "$line" ]; then
+    fail=$(echo "$line" | sed -E 's/.* ([0-9]+) tests? failed out of ([0-9]+).*/\1/')
+    all=$(echo "$line" | sed -E 's/.* failed out of ([0-9]+).*/\1/')
+    pass=$((all - fail))
+    total_pass=$((total_pass + pass))
+    total_fail=$((total_fail + fail))
+    [ "$fail" -eq 0 ] || failed_steps+=("tests:$1")
+  else
+    failed_steps+=("tests:$1 (no result)")
+  fi
+  rm -f "$log"
+}
+
+can_run_32bit() { /lib/ld-linux.so.2 --version >/dev/null 2>&1; }
+
+for preset in $PRESETS; do
+  echo "=== $preset: configure and build"
+  if ! cmake --preset "$preset" >/dev/null || ! cmake --build --preset "$preset" -j "$JOBS"; then
+    failed_steps+=("build:$preset")
+    continue
+  fi
+  case "$preset" in
+    win32)
+      if bash scripts/check-win32-binaries.sh "build/win32/bin"; then
+        total_pass=$((total_pass + 1))
+      else
+        total_fail=$((total_fail + 1)); failed_steps+=("check:win32")
+      fi
+      if can_run_32bit; then
+        run_ctest win32
+      else
+        echo "=== win32: this machine cannot execute 32-bit code; its tests run in the win64 build"
+      fi
+      ;;
+    *) echo "=== $preset: tests"; run_ctest "$preset" ;;
+  esac
+done
+
+echo
+if [ ${#failed_steps[@]} -gt 0 ]; then
+  echo "failed: ${failed_steps[*]}"
+fi
+echo "$total_pass passed, $total_fail failed"
+[ ${#failed_steps[@]} -eq 0 ]
