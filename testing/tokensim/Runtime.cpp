@@ -1,0 +1,52 @@
+#include "testing/tokensim/Runtime.h"
+
+#include <exception>
+
+#include "testing/common/StateFile.h"
+#include "testing/common/SystemSeams.h"
+
+namespace tokensim {
+
+CRuntime& Runtime() {
+    static CRuntime runtime;
+    return runtime;
+}
+
+std::string StatePath() {
+    const std::string own = sim::ReadEnvironment("TOKENSIM_STATE_" + sim::OwnModuleStem());
+    if (!own.empty())
+        return own;
+    const std::string shared = sim::ReadEnvironment("TOKENSIM_STATE");
+    return shared.empty() ? "tokensim-state.json" : shared;
+}
+
+CK_RV Dispatch(const char* function, sim::TCallArgs args,
+               const std::function<CK_RV(CCall&)>& operation, TNeedsInit needsInit) {
+    CRuntime& runtime = Runtime();
+    std::lock_guard<std::mutex> guard(runtime.mutex);
+    CK_RV rv = CKR_GENERAL_ERROR;
+    try {
+        sim::CStateFile(StatePath()).Update([&](Json::Value& root) {
+            bool counted = false;
+            const auto fault = sim::TakeFault(root, function, counted);
+            CTokenState state = LoadTokenState(root);
+            CCall call{state, runtime, args};
+            if (fault)
+                rv = *fault;
+            else if (needsInit == TNeedsInit::Yes && !runtime.initialized)
+                rv = CKR_CRYPTOKI_NOT_INITIALIZED;
+            else
+                rv = operation(call);
+            const bool fresh = !root.isObject() || !root.isMember("readers");
+            if (call.changed || fresh)
+                StoreTokenState(state, root);
+            sim::AppendCallLog(root, function, args, static_cast<uint32_t>(rv));
+            return call.changed || counted || fresh;
+        });
+    } catch (const std::exception&) {
+        return CKR_GENERAL_ERROR;
+    }
+    return rv;
+}
+
+} // namespace tokensim
