@@ -34,4 +34,12 @@ std::string OwnModuleStem();
 // A new, empty folder in the system's temporary folder.
 std::string MakeTempFolder(const std::string& prefix);
 
+// The file name of a shared library: libNAME.so on POSIX, NAME.dll on Windows.
+std::string LibraryFileName(const std::string& name);
+
+// Loading a shared library by path; null when it cannot be loaded.
+void* OpenLibrary(const std::string& path);
+void* LibrarySymbol(void* library, const char* name);
+void CloseLibrary(void* library);
+
 } // namespace sim

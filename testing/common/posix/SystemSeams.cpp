@@ -59,4 +59,20 @@ std::string MakeTempFolder(const std::string& prefix) {
     return pattern;
 }
 
+std::string LibraryFileName(const std::string& name) {
+    return "lib" + name + ".so";
+}
+
+void* OpenLibrary(const std::string& path) {
+    return dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+}
+
+void* LibrarySymbol(void* library, const char* name) {
+    return dlsym(library, name);
+}
+
+void CloseLibrary(void* library) {
+    dlclose(library);
+}
+
 } // namespace sim

@@ -68,4 +68,20 @@ std::string MakeTempFolder(const std::string& prefix) {
     throw std::runtime_error("cannot make a temporary folder");
 }
 
+std::string LibraryFileName(const std::string& name) {
+    return name + ".dll";
+}
+
+void* OpenLibrary(const std::string& path) {
+    return LoadLibraryA(path.c_str());
+}
+
+void* LibrarySymbol(void* library, const char* name) {
+    return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(library), name));
+}
+
+void CloseLibrary(void* library) {
+    FreeLibrary(static_cast<HMODULE>(library));
+}
+
 } // namespace sim
