@@ -88,6 +88,8 @@ public:
     HRESULT STDMETHODCALLTYPE GetClassInfo(ITypeInfo** ppTI) override;
 
 private:
+    friend class CZentorTestAccess; // tests reach the token-access operations
+
     // Token access (component/access/). Each records the CK_RV of the calls
     // that report into PKCS11Error.
     LONG CountTokens(bool norvaOnly, bool autoDetect, bool skipHl);
@@ -107,6 +109,11 @@ private:
     TZentorError WriteDataObject(BSTR pin, BSTR label, const CK_BYTE* data, CK_ULONG length,
                                  bool isPrivate);
     void ReplaceDriver(std::unique_ptr<CTokenDriver> next);
+    void UseDriver(LONG cardType);
+    void ScanSlot(CK_SLOT_ID slot, bool norvaOnly);
+    LONG CountInsertedCard(bool norvaOnly);
+    LONG CountWithDriverReset(bool norvaOnly);
+    TZentorError EnterDataSession(BSTR pin, bool isPrivate);
     void Record(CK_RV rv) { PKCS11Error = static_cast<TPKCS11Error>(rv); }
 
     // Object state, in the order the object keeps it.

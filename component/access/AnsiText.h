@@ -1,0 +1,13 @@
+// Conversion of interface strings into the single-byte text that drivers receive.
+#pragma once
+
+#include <string>
+
+#include "platform/WinApi.h"
+
+// The BSTR in the given code page, without a terminating zero (std::string keeps one
+// after its data). A null BSTR is the empty string.
+std::string ToAnsiText(BSTR text, UINT codePage);
+
+// Number of UTF-16 code units of a BSTR; 0 for null.
+UINT Utf16Length(BSTR text);

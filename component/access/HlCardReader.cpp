@@ -1,0 +1,64 @@
+#include "component/access/HlCardReader.h"
+
+#include <cstddef>
+#include <cstdio>
+
+#include "component/access/CTokenDriver.h"
+
+namespace {
+
+// Copies the zero-terminated text at `offset` of a device block into a record field,
+// keeping the field's last byte zero and never reading past the block.
+template <size_t Width>
+void CopyText(char (&field)[Width], const void* block, size_t blockSize, size_t offset) {
+    const auto* text = static_cast<const char*>(block) + offset;
+    const size_t available = blockSize - offset;
+    for (size_t i = 0; i + 1 < Width && i < available && text[i] != '\0'; ++i) {
+        field[i] = text[i];
+    }
+}
+
+bool PlausibleKeyRecord(const HlPublicKeyRecord& key) {
+    return key.byteCount > 0 && key.byteCount <= HL_PUBLIC_KEY_MAX_BYTES;
+}
+
+} // namespace
+
+void FillRecordFromHl(UserRecord& record, const HlUserData& user,
+                      const HlSpecialUserData& special) {
+    record = {};
+    CopyText(record.UserID, &user, sizeof user, offsetof(HlUserData, userId));
+    CopyText(record.LastName, &user, sizeof user, offsetof(HlUserData, lastName));
+    CopyText(record.FirstName, &special, sizeof special, offsetof(HlSpecialUserData, firstName));
+    CopyText(record.Company, &special, sizeof special, offsetof(HlSpecialUserData, company));
+    // Device values are taken as stored; snprintf keeps an out-of-range value inside the
+    // field instead of running into the next one.
+    std::snprintf(record.CreateTime, sizeof record.CreateTime, "%02d%02d%04d%02d%02d%02d",
+                  static_cast<int>(user.day), static_cast<int>(user.month),
+                  static_cast<int>(user.yearFrom1900) + 1900, static_cast<int>(user.hour),
+                  static_cast<int>(user.minute), static_cast<int>(user.second));
+}
+
+void ReadInsertedCard(CTokenDriver& driver) {
+    driver.slotCount = 1;
+    driver.tokenCount = 1;
+    driver.pendrelReaderCount = 1;
+    driver.record = {};
+    HlUserData user = {};
+    HlSpecialUserData special = {};
+    int32_t size = sizeof special;
+    if (driver.hl.hl_get_user_data(driver.hlHandle, &user) != HL_OK ||
+        driver.hl.hl_get_special_user_data(driver.hlHandle, &special, &size, 0) != HL_OK ||
+        user.keyLength <= 0) {
+        return;
+    }
+    // A record claiming more key bytes than it can hold is treated as unreadable.
+    if (driver.hl.hl_get_public_key(driver.hlHandle, &driver.hlPublicKey) != HL_OK ||
+        !PlausibleKeyRecord(driver.hlPublicKey)) {
+        driver.hlPublicKey = {};
+        return;
+    }
+    driver.norvaTokenCount = 1;
+    driver.hlKeyLength = user.keyLength;
+    FillRecordFromHl(driver.record, user, special);
+}
