@@ -1,0 +1,69 @@
+// Helpers shared by the platform tests: owning wrappers and a counting COM object.
+#pragma once
+
+#include "platform/WinApi.h"
+
+#include <string>
+
+namespace norva::test {
+
+// Owns a BSTR.
+class Bstr {
+public:
+    explicit Bstr(BSTR value = nullptr) : value_(value) {}
+    ~Bstr() { SysFreeString(value_); }
+    Bstr(const Bstr&) = delete;
+    Bstr& operator=(const Bstr&) = delete;
+    BSTR get() const { return value_; }
+    BSTR* out() { return &value_; }
+
+private:
+    BSTR value_;
+};
+
+// Owns a VARIANT.
+class Variant {
+public:
+    Variant() { VariantInit(&value_); }
+    ~Variant() { VariantClear(&value_); }
+    Variant(const Variant&) = delete;
+    Variant& operator=(const Variant&) = delete;
+    VARIANT* operator&() { return &value_; }
+    VARIANT* operator->() { return &value_; }
+
+private:
+    VARIANT value_;
+};
+
+// The text of a BSTR including embedded zeros, as a UTF-16 string.
+inline std::u16string TextOf(BSTR value) {
+    return std::u16string(reinterpret_cast<const char16_t*>(value), SysStringLen(value));
+}
+
+inline BSTR MakeBstr(const std::u16string& text) {
+    return SysAllocStringLen(reinterpret_cast<const OLECHAR*>(text.data()),
+                             static_cast<UINT>(text.size()));
+}
+
+// An IUnknown that counts its references and answers only IUnknown.
+class CountingUnknown : public IUnknown {
+public:
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override {
+        if (ppv == nullptr) {
+            return E_POINTER;
+        }
+        *ppv = nullptr;
+        if (!IsEqualIID(riid, IID_IUnknown)) {
+            return E_NOINTERFACE;
+        }
+        *ppv = static_cast<IUnknown*>(this);
+        AddRef();
+        return S_OK;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++references; }
+    ULONG STDMETHODCALLTYPE Release() override { return --references; }
+
+    ULONG references = 1;
+};
+
+} // namespace norva::test
