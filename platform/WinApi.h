@@ -7,6 +7,7 @@
 #include <ole2.h>
 #include <oleauto.h>
 #include <objsafe.h>
+#include <ocidl.h>
 #else
 #include "platform/posix/WinTypes.h"
 #include "platform/posix/WinError.h"

@@ -3,6 +3,7 @@
 // program is found through its RUNPATH $ORIGIN); a name with a path is used as it is.
 #include "platform/WinApi.h"
 
+#include "platform/posix/DllDirectory.h"
 #include "platform/posix/Utf8.h"
 
 #include <algorithm>
@@ -42,7 +43,13 @@ HMODULE Load(const std::string& name) {
         SetLastError(ERROR_MOD_NOT_FOUND);
         return nullptr;
     }
-    void* handle = dlopen(PosixLibraryName(name).c_str(), RTLD_NOW | RTLD_LOCAL);
+    const std::string fileName = PosixLibraryName(name);
+    void* handle = dlopen(fileName.c_str(), RTLD_NOW | RTLD_LOCAL);
+    // A bare name not found in the normal order is looked for in the SetDllDirectory folder.
+    const std::string folder = norva::DllDirectory();
+    if (handle == nullptr && !folder.empty() && fileName.find('/') == std::string::npos) {
+        handle = dlopen((folder + "/" + fileName).c_str(), RTLD_NOW | RTLD_LOCAL);
+    }
     if (handle == nullptr) {
         SetLastError(ERROR_MOD_NOT_FOUND);
     }

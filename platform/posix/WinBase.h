@@ -36,6 +36,10 @@ int WideCharToMultiByte(UINT CodePage, DWORD dwFlags, LPCWSTR lpWideCharStr, int
 // is used as it is.
 HMODULE LoadLibraryA(LPCSTR lpLibFileName);
 HMODULE LoadLibraryW(LPCWSTR lpLibFileName);
+// Adds a folder searched for a bare name that the normal order does not find; null or ""
+// removes it. One setting for the whole process.
+BOOL SetDllDirectoryW(LPCWSTR lpPathName);
+BOOL SetDllDirectoryA(LPCSTR lpPathName);
 FARPROC GetProcAddress(HMODULE hModule, LPCSTR lpProcName);
 BOOL FreeLibrary(HMODULE hLibModule);
 DWORD GetModuleFileNameA(HMODULE hModule, LPSTR lpFilename, DWORD nSize);

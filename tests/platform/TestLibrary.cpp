@@ -92,3 +92,13 @@ STDAPI DllGetClassObject(REFCLSID rclsid, REFIID riid, LPVOID* ppv) {
     }
     return factory.QueryInterface(riid, ppv);
 }
+
+// Loads and frees a library through this library's own copy of the platform layer.
+extern "C" int NorvaTestLibraryCanLoad(const char* name) {
+    HMODULE module = LoadLibraryA(name);
+    if (module == nullptr) {
+        return 0;
+    }
+    FreeLibrary(module);
+    return 1;
+}

@@ -40,6 +40,11 @@ inline std::u16string TextOf(BSTR value) {
     return std::u16string(reinterpret_cast<const char16_t*>(value), SysStringLen(value));
 }
 
+// ASCII text as UTF-16.
+inline std::u16string Wide(const std::string& text) {
+    return std::u16string(text.begin(), text.end());
+}
+
 inline BSTR MakeBstr(const std::u16string& text) {
     return SysAllocStringLen(reinterpret_cast<const OLECHAR*>(text.data()),
                              static_cast<UINT>(text.size()));
