@@ -14,12 +14,21 @@ class CTokenDriver;
 
 class CZentor : public IZentor, public IObjectSafety, public IProvideClassInfo {
 public:
-    CZentor();
+    // A plain object when controlling is null; otherwise a part of the controlling object,
+    // to which every interface but the object's own IUnknown delegates.
+    explicit CZentor(IUnknown* controlling = nullptr);
     virtual ~CZentor();
     CZentor(const CZentor&) = delete;
     CZentor& operator=(const CZentor&) = delete;
 
-    // IUnknown
+    // Creates an object answering riid; with an outer object only IUnknown may be asked
+    // (CLASS_E_NOAGGREGATION otherwise), and the answer is the object's own IUnknown.
+    static HRESULT Create(IUnknown* outer, REFIID riid, void** ppv);
+
+    // The object's own IUnknown: its identity and lifetime, never delegated.
+    IUnknown* OwnUnknown() { return &ownUnknown; }
+
+    // IUnknown (delegating to the controlling object when aggregated)
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override;
     ULONG STDMETHODCALLTYPE AddRef() override;
     ULONG STDMETHODCALLTYPE Release() override;
@@ -116,6 +125,21 @@ private:
     TZentorError EnterDataSession(BSTR pin, bool isPrivate);
     void Record(CK_RV rv) { PKCS11Error = static_cast<TPKCS11Error>(rv); }
 
+    // The non-delegating IUnknown of the object.
+    class NonDelegatingUnknown : public IUnknown {
+    public:
+        explicit NonDelegatingUnknown(CZentor& object) : self(object) {}
+        HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override;
+        ULONG STDMETHODCALLTYPE AddRef() override;
+        ULONG STDMETHODCALLTYPE Release() override;
+
+    private:
+        CZentor& self;
+    };
+    HRESULT OwnQueryInterface(REFIID riid, void** ppv);
+    ULONG OwnAddRef();
+    ULONG OwnRelease();
+
     // Object state, in the order the object keeps it.
     std::unique_ptr<CTokenDriver> driver;
     TZentorError LastZTError = ZTNoError;
@@ -123,7 +147,9 @@ private:
     bool driversInstalled = false;
     bool SignFileCanceled = false;
 
+    // Plain counts: all calls arrive on the thread of the object's apartment.
     ULONG refCount = 0;
     IUnknown* outer = nullptr; // the controlling object when aggregated
-    DWORD safetyOptions = 0;
+    NonDelegatingUnknown ownUnknown{*this};
+    DWORD safetyOptions = 0; // INTERFACESAFE_* bits enabled by script hosts
 };

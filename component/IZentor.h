@@ -9,7 +9,8 @@
 struct IZentor : public IDispatch {
     virtual HRESULT STDMETHODCALLTYPE FormatToken(BSTR SOPassword, TZentorError* RetVal) = 0;
     virtual HRESULT STDMETHODCALLTYPE ChangePIN(BSTR OldPIN, BSTR NewPIN, TZentorError* RetVal) = 0;
-    virtual HRESULT STDMETHODCALLTYPE InitPIN(BSTR NewPIN, BSTR SOPassword, TZentorError* RetVal) = 0;
+    virtual HRESULT STDMETHODCALLTYPE InitPIN(BSTR NewPIN, BSTR SOPassword,
+                                              TZentorError* RetVal) = 0;
     virtual HRESULT STDMETHODCALLTYPE GenerateKeys(BSTR PIN, TZentorError* RetVal) = 0;
     virtual HRESULT STDMETHODCALLTYPE SignFile(BSTR PIN, BSTR FileName, BSTR Challenge,
                                                BSTR* HexBinarySignedData) = 0;
@@ -44,6 +45,6 @@ struct IZentor : public IDispatch {
     virtual HRESULT STDMETHODCALLTYPE GenerateKeysCustom(BSTR PIN, BSTR KeyLength,
                                                          TZentorError* RetVal) = 0;
     virtual HRESULT STDMETHODCALLTYPE FullFormatToken(BSTR NewPIN, BSTR SOPassword, BSTR UserID,
-                                                      BSTR FirstName, BSTR LastName,
-                                                      BSTR KeyLength, BSTR* pVal) = 0;
+                                                      BSTR FirstName, BSTR LastName, BSTR KeyLength,
+                                                      BSTR* pVal) = 0;
 };

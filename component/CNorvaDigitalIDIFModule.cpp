@@ -1,0 +1,47 @@
+#include "component/CNorvaDigitalIDIFModule.h"
+
+namespace {
+
+// Plain count: the objects live in single-threaded apartments, as registered.
+LONG lockCount = 0;
+
+} // namespace
+
+void CNorvaDigitalIDIFModule::Lock() {
+    ++lockCount;
+}
+
+// An unbalanced LockServer(FALSE) must not leave the count below zero, where the module
+// could never be unloaded again.
+void CNorvaDigitalIDIFModule::Unlock() {
+    if (lockCount > 0) {
+        --lockCount;
+    }
+}
+
+LONG CNorvaDigitalIDIFModule::LockCount() {
+    return lockCount;
+}
+
+HRESULT CNorvaDigitalIDIFModule::CanUnloadNow() {
+    return lockCount == 0 ? S_OK : S_FALSE;
+}
+
+bool CNorvaDigitalIDIFModule::FilePath(OleString& path) {
+    HMODULE module = nullptr;
+    // Any address inside this library names it, whether it was loaded by path or by name.
+    const auto* anchor = reinterpret_cast<LPCWSTR>(&lockCount);
+    if (!GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
+                                GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                            anchor, &module)) {
+        return false;
+    }
+    WCHAR buffer[MAX_PATH] = {};
+    const DWORD length = GetModuleFileNameW(module, buffer, MAX_PATH);
+    // A full buffer means the path was cut short.
+    if (length == 0 || length >= MAX_PATH) {
+        return false;
+    }
+    path.assign(buffer, buffer + length);
+    return true;
+}

@@ -1,0 +1,55 @@
+#include "component/CZentorFactory.h"
+
+#include "component/CNorvaDigitalIDIFModule.h"
+#include "component/CZentor.h"
+
+CZentorFactory& CZentorFactory::Instance() {
+    static CZentorFactory factory;
+    return factory;
+}
+
+HRESULT CZentorFactory::QueryInterface(REFIID riid, void** ppv) {
+    if (ppv == nullptr) {
+        return E_POINTER;
+    }
+    if (!IsEqualIID(riid, IID_IUnknown) && !IsEqualIID(riid, IID_IClassFactory)) {
+        *ppv = nullptr;
+        return E_NOINTERFACE;
+    }
+    *ppv = static_cast<IClassFactory*>(this);
+    AddRef();
+    return S_OK;
+}
+
+// Counted for the callers' sake only: the object itself lives as long as the module.
+ULONG CZentorFactory::AddRef() {
+    return ++refCount;
+}
+
+ULONG CZentorFactory::Release() {
+    return refCount > 0 ? --refCount : 0;
+}
+
+HRESULT CZentorFactory::CreateInstance(IUnknown* pUnkOuter, REFIID riid, void** ppvObject) {
+    return CZentor::Create(pUnkOuter, riid, ppvObject);
+}
+
+HRESULT CZentorFactory::LockServer(BOOL fLock) {
+    if (fLock) {
+        CNorvaDigitalIDIFModule::Lock();
+    } else {
+        CNorvaDigitalIDIFModule::Unlock();
+    }
+    return S_OK;
+}
+
+HRESULT GetZentorClassObject(REFCLSID rclsid, REFIID riid, void** ppv) {
+    if (ppv == nullptr) {
+        return E_POINTER;
+    }
+    *ppv = nullptr;
+    if (!IsEqualCLSID(rclsid, CLSID_CZentor)) {
+        return CLASS_E_CLASSNOTAVAILABLE;
+    }
+    return CZentorFactory::Instance().QueryInterface(riid, ppv);
+}

@@ -1,0 +1,179 @@
+#include "component/DispatchMembers.h"
+
+namespace {
+
+enum class Access { Any, ReadWrite };
+
+struct MemberRow {
+    DISPID id;
+    Access access;
+    MemberForm get; // the method, or the get of a property
+    MemberForm put; // read/write properties only
+};
+
+BSTR Text(VARIANT* args, UINT i) {
+    return args[i].bstrVal;
+}
+
+constexpr MemberForm kNoPut = {0, {}, ResultSlot::None, nullptr};
+
+// Methods with a TZentorError result.
+constexpr MemberForm kFormatToken = {
+    1, {VT_BSTR}, ResultSlot::Code, [](IZentor& z, VARIANT* a, InvokeResult& r) {
+        return z.FormatToken(Text(a, 0), &r.code);
+    }};
+constexpr MemberForm kChangePIN = {
+    2, {VT_BSTR, VT_BSTR}, ResultSlot::Code, [](IZentor& z, VARIANT* a, InvokeResult& r) {
+        return z.ChangePIN(Text(a, 0), Text(a, 1), &r.code);
+    }};
+constexpr MemberForm kInitPIN = {
+    2, {VT_BSTR, VT_BSTR}, ResultSlot::Code, [](IZentor& z, VARIANT* a, InvokeResult& r) {
+        return z.InitPIN(Text(a, 0), Text(a, 1), &r.code);
+    }};
+constexpr MemberForm kGenerateKeys = {
+    1, {VT_BSTR}, ResultSlot::Code, [](IZentor& z, VARIANT* a, InvokeResult& r) {
+        return z.GenerateKeys(Text(a, 0), &r.code);
+    }};
+constexpr MemberForm kGenerateKeysCustom = {
+    2, {VT_BSTR, VT_BSTR}, ResultSlot::Code, [](IZentor& z, VARIANT* a, InvokeResult& r) {
+        return z.GenerateKeysCustom(Text(a, 0), Text(a, 1), &r.code);
+    }};
+
+// Methods with a text result.
+constexpr MemberForm kSignFile = {
+    3, {VT_BSTR, VT_BSTR, VT_BSTR}, ResultSlot::Text, [](IZentor& z, VARIANT* a, InvokeResult& r) {
+        return z.SignFile(Text(a, 0), Text(a, 1), Text(a, 2), &r.text);
+    }};
+constexpr MemberForm kSignData = {3,
+                                  {VT_BSTR, kPassUnchanged, VT_BOOL},
+                                  ResultSlot::Text,
+                                  [](IZentor& z, VARIANT* a, InvokeResult& r) {
+                                      return z.SignData(Text(a, 0), a[1], a[2].boolVal, &r.text);
+                                  }};
+constexpr MemberForm kDecryptAndSignData = {3,
+                                            {VT_BSTR, kPassUnchanged, VT_BOOL},
+                                            ResultSlot::Text,
+                                            [](IZentor& z, VARIANT* a, InvokeResult& r) {
+                                                return z.DecryptAndSignData(Text(a, 0), a[1],
+                                                                            a[2].boolVal, &r.text);
+                                            }};
+constexpr MemberForm kSignFileData = {4,
+                                      {VT_BSTR, VT_BSTR, VT_BSTR, VT_BSTR},
+                                      ResultSlot::Text,
+                                      [](IZentor& z, VARIANT* a, InvokeResult& r) {
+                                          return z.SignFileData(Text(a, 0), Text(a, 1), Text(a, 2),
+                                                                Text(a, 3), &r.text);
+                                      }};
+constexpr MemberForm kFullFormatToken = {6,
+                                         {VT_BSTR, VT_BSTR, VT_BSTR, VT_BSTR, VT_BSTR, VT_BSTR},
+                                         ResultSlot::Text,
+                                         [](IZentor& z, VARIANT* a, InvokeResult& r) {
+                                             return z.FullFormatToken(
+                                                 Text(a, 0), Text(a, 1), Text(a, 2), Text(a, 3),
+                                                 Text(a, 4), Text(a, 5), &r.text);
+                                         }};
+
+// Property gets and puts, by the member they call and where the value goes.
+template <auto Get> HRESULT GetText(IZentor& z, VARIANT*, InvokeResult& r) {
+    return (z.*Get)(&r.text);
+}
+template <auto Get> HRESULT GetNumber(IZentor& z, VARIANT*, InvokeResult& r) {
+    return (z.*Get)(&r.number);
+}
+template <auto Get> HRESULT GetFlag(IZentor& z, VARIANT*, InvokeResult& r) {
+    return (z.*Get)(&r.flag);
+}
+template <auto Put> HRESULT PutText(IZentor& z, VARIANT* a, InvokeResult&) {
+    return (z.*Put)(Text(a, 0));
+}
+
+constexpr MemberForm TextGet(MemberCall call) {
+    return {0, {}, ResultSlot::Text, call};
+}
+constexpr MemberForm TextPut(MemberCall call) {
+    return {1, {VT_BSTR}, ResultSlot::None, call};
+}
+
+constexpr MemberForm kLastZTError = {
+    0, {}, ResultSlot::Code, [](IZentor& z, VARIANT*, InvokeResult& r) {
+        return z.get_LastZTError(&r.code);
+    }};
+constexpr MemberForm kPKCS11Error = {
+    0, {}, ResultSlot::Pkcs11Code, [](IZentor& z, VARIANT*, InvokeResult& r) {
+        return z.get_PKCS11Error(&r.pkcs11Code);
+    }};
+constexpr MemberForm kPutCardType = {
+    1, {VT_I4}, ResultSlot::None, [](IZentor& z, VARIANT* a, InvokeResult&) {
+        return z.put_CardType(a[0].lVal);
+    }};
+
+// Identifiers 2 and 3 are not assigned.
+constexpr MemberRow kMembers[] = {
+    {1, Access::Any, kFormatToken, kNoPut},
+    {4, Access::Any, kChangePIN, kNoPut},
+    {5, Access::Any, kInitPIN, kNoPut},
+    {6, Access::Any, kGenerateKeys, kNoPut},
+    {7, Access::Any, kSignFile, kNoPut},
+    {8, Access::Any, kSignData, kNoPut},
+    {9, Access::ReadWrite, TextGet(GetText<&IZentor::get_FirstName>),
+     TextPut(PutText<&IZentor::put_FirstName>)},
+    {10, Access::ReadWrite, TextGet(GetText<&IZentor::get_LastName>),
+     TextPut(PutText<&IZentor::put_LastName>)},
+    {11, Access::ReadWrite, TextGet(GetText<&IZentor::get_Company>),
+     TextPut(PutText<&IZentor::put_Company>)},
+    {12, Access::ReadWrite, TextGet(GetText<&IZentor::get_UserID>),
+     TextPut(PutText<&IZentor::put_UserID>)},
+    {13, Access::Any, TextGet(GetText<&IZentor::get_CreateTime>), kNoPut},
+    {14, Access::ReadWrite, TextGet(GetText<&IZentor::get_UserCode>),
+     TextPut(PutText<&IZentor::put_UserCode>)},
+    {15, Access::Any, kLastZTError, kNoPut},
+    {16, Access::Any, TextGet(GetText<&IZentor::get_PublicKey>), kNoPut},
+    {17, Access::Any, {0, {}, ResultSlot::Number, GetNumber<&IZentor::get_TokensCount>}, kNoPut},
+    {18,
+     Access::Any,
+     {0, {}, ResultSlot::Number, GetNumber<&IZentor::get_NorvaEFTTokensCount>},
+     kNoPut},
+    {19, Access::Any, {0, {}, ResultSlot::Flag, GetFlag<&IZentor::get_DriversInstalled>}, kNoPut},
+    {20, Access::Any, kPKCS11Error, kNoPut},
+    {21,
+     Access::ReadWrite,
+     {0, {}, ResultSlot::Number, GetNumber<&IZentor::get_CardType>},
+     kPutCardType},
+    {22, Access::Any, kDecryptAndSignData, kNoPut},
+    {23, Access::Any, {0, {}, ResultSlot::Flag, GetFlag<&IZentor::get_SignFileCanceled>}, kNoPut},
+    {24, Access::Any, kSignFileData, kNoPut},
+    {25, Access::Any, kGenerateKeysCustom, kNoPut},
+    {26, Access::Any, kFullFormatToken, kNoPut},
+};
+
+} // namespace
+
+const MemberForm* SelectMemberForm(DISPID id, WORD flags) {
+    for (const MemberRow& row : kMembers) {
+        if (row.id != id) {
+            continue;
+        }
+        // Methods and read-only properties run whatever the flags say.
+        if (row.access == Access::Any || (flags & DISPATCH_PROPERTYGET) != 0) {
+            return &row.get;
+        }
+        return (flags & DISPATCH_PROPERTYPUT) != 0 ? &row.put : nullptr;
+    }
+    return nullptr;
+}
+
+VARTYPE ResultType(ResultSlot slot) {
+    switch (slot) {
+    case ResultSlot::Code:
+    case ResultSlot::Pkcs11Code:
+    case ResultSlot::Number:
+        return VT_I4;
+    case ResultSlot::Text:
+        return VT_BSTR;
+    case ResultSlot::Flag:
+        return VT_BOOL;
+    case ResultSlot::None:
+        break;
+    }
+    return VT_EMPTY;
+}
