@@ -31,12 +31,14 @@ void FillRecordFromHl(UserRecord& record, const HlUserData& user,
     CopyText(record.LastName, &user, sizeof user, offsetof(HlUserData, lastName));
     CopyText(record.FirstName, &special, sizeof special, offsetof(HlSpecialUserData, firstName));
     CopyText(record.Company, &special, sizeof special, offsetof(HlSpecialUserData, company));
-    // Device values are taken as stored; snprintf keeps an out-of-range value inside the
-    // field instead of running into the next one.
-    std::snprintf(record.CreateTime, sizeof record.CreateTime, "%02d%02d%04d%02d%02d%02d",
-                  static_cast<int>(user.day), static_cast<int>(user.month),
-                  static_cast<int>(user.yearFrom1900) + 1900, static_cast<int>(user.hour),
-                  static_cast<int>(user.minute), static_cast<int>(user.second));
+    // Device values are taken as stored; a value out of its usual range makes a longer
+    // text, which is cut so that it never runs into the next field.
+    char time[96] = {};
+    std::snprintf(time, sizeof time, "%02d%02d%04lld%02d%02d%02d", static_cast<int>(user.day),
+                  static_cast<int>(user.month), static_cast<long long>(user.yearFrom1900) + 1900,
+                  static_cast<int>(user.hour), static_cast<int>(user.minute),
+                  static_cast<int>(user.second));
+    CopyText(record.CreateTime, time, sizeof time, 0);
 }
 
 void ReadInsertedCard(CTokenDriver& driver) {

@@ -1,0 +1,76 @@
+#include "tests/access/AccessFixture.h"
+
+#include <algorithm>
+
+TestBstr::TestBstr(const std::string& text) {
+    std::u16string wide;
+    for (const unsigned char c : text) {
+        wide += static_cast<char16_t>(c);
+    }
+    bstr = SysAllocStringLen(reinterpret_cast<const OLECHAR*>(wide.data()),
+                             static_cast<UINT>(wide.size()));
+}
+
+TestBstr::~TestBstr() {
+    SysFreeString(bstr);
+}
+
+AccessTest::AccessTest() {
+    SetDllDirectoryA(sims.Folder().c_str());
+}
+
+AccessTest::~AccessTest() {
+    SetDllDirectoryA(nullptr);
+}
+
+void AccessTest::LabelToken(const std::string& label, const std::string& stateName) {
+    sims.EditTokens(
+        [&](tokensim::CTokenState& state) {
+            state.readers.at(0).token.label = label + std::string(32 - label.size(), ' ');
+            state.readers.at(0).token.initialized = true;
+        },
+        stateName);
+}
+
+void AccessTest::RemoveTokens(const std::string& stateName) {
+    sims.EditTokens([](tokensim::CTokenState& state) { state.readers.clear(); }, stateName);
+}
+
+void AccessTest::RemoveCard() {
+    sims.EditCard([](hlsim::CHlState& card) { card.cardPresent = false; });
+}
+
+LONG AccessTest::TokensCount() {
+    LONG count = -1;
+    EXPECT_EQ(zentor.get_TokensCount(&count), S_OK);
+    return count;
+}
+
+LONG AccessTest::NorvaEFTTokensCount() {
+    LONG count = -1;
+    EXPECT_EQ(zentor.get_NorvaEFTTokensCount(&count), S_OK);
+    return count;
+}
+
+LONG AccessTest::CardType() {
+    LONG cardType = -1;
+    EXPECT_EQ(zentor.get_CardType(&cardType), S_OK);
+    return cardType;
+}
+
+std::vector<sim::CCallRecord> AccessTest::TokenCallsOf(const std::string& function,
+                                                       const std::string& stateName) {
+    std::vector<sim::CCallRecord> calls = sims.TokenCalls(stateName);
+    std::erase_if(calls, [&](const sim::CCallRecord& call) { return call.function != function; });
+    return calls;
+}
+
+size_t AccessTest::TokenCallCount(const std::string& function, const std::string& stateName) {
+    return TokenCallsOf(function, stateName).size();
+}
+
+size_t AccessTest::HlCallCount(const std::string& function) {
+    const std::vector<sim::CCallRecord> calls = sims.HlCalls();
+    return static_cast<size_t>(std::count_if(
+        calls.begin(), calls.end(), [&](const auto& call) { return call.function == function; }));
+}

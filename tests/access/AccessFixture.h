@@ -1,0 +1,59 @@
+// A CZentor whose driver libraries are the simulators, installed under the drivers'
+// names in a folder of the test's own that the library loader searches last.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "component/CZentor.h"
+#include "testing/support/SimFixture.h"
+#include "tests/access/ZentorTestAccess.h"
+
+inline constexpr char kServiceLabel[] = "Trellmoor";
+
+// A BSTR made from ASCII or single-byte text, freed with the holder.
+class TestBstr {
+public:
+    explicit TestBstr(const std::string& text);
+    ~TestBstr();
+    TestBstr(const TestBstr&) = delete;
+    TestBstr& operator=(const TestBstr&) = delete;
+    BSTR get() const { return bstr; }
+
+private:
+    BSTR bstr;
+};
+
+class AccessTest : public ::testing::Test {
+protected:
+    AccessTest();
+    ~AccessTest() override;
+
+    // tavlink and eTpkcs11 share the token state unless eTpkcs11 is given its own.
+    void InstallTavlink() { sims.Install(sim::TSimulator::Token, "tavlink"); }
+    void InstallEToken(const std::string& stateName = "") {
+        sims.Install(sim::TSimulator::Token, "eTpkcs11", stateName);
+    }
+    void InstallBrevo() { sims.Install(sim::TSimulator::Device, "brevo32"); }
+
+    // The first reader's token, initialised and labelled (blank-padded to 32).
+    void LabelToken(const std::string& label, const std::string& stateName = "");
+    void RemoveTokens(const std::string& stateName = "");
+    void RemoveCard();
+
+    LONG TokensCount();
+    LONG NorvaEFTTokensCount();
+    LONG CardType();
+
+    // How often the simulators were asked for a function since the last ClearCalls.
+    size_t TokenCallCount(const std::string& function, const std::string& stateName = "");
+    size_t HlCallCount(const std::string& function);
+    std::vector<sim::CCallRecord> TokenCallsOf(const std::string& function,
+                                               const std::string& stateName = "");
+
+    sim::CSimFixture sims;
+    CZentor zentor;
+    CZentorTestAccess access{zentor};
+};

@@ -1,0 +1,154 @@
+// Loading driver libraries, resolving their entry points, and initialising and
+// finalising each PKCS#11 library once per process.
+#include "tests/access/AccessFixture.h"
+
+#include "component/access/CTokenDriver.h"
+#include "component/access/LibraryUseCounts.h"
+
+namespace {
+
+using DriverLoading = AccessTest;
+
+TEST_F(DriverLoading, TwoDriversOfOneLibraryInitialiseOnceAndFinaliseOnceAtTheLast) {
+    InstallEToken();
+    auto first = std::make_unique<CTokenDriver>("eTpkcs11.dll", kCardEToken);
+    auto second = std::make_unique<CTokenDriver>("eTpkcs11.dll", kCardEToken);
+    ASSERT_TRUE(first->IsLoaded());
+    const auto initialised = TokenCallsOf("C_Initialize");
+    ASSERT_EQ(initialised.size(), 1u);
+    EXPECT_EQ(initialised[0].Arg("flags"), std::to_string(CKF_OS_LOCKING_OK));
+
+    first.reset();
+    EXPECT_EQ(TokenCallCount("C_Finalize"), 0u);
+    second.reset();
+    EXPECT_EQ(TokenCallCount("C_Finalize"), 1u);
+    EXPECT_EQ(TokenCallCount("C_Initialize"), 1u);
+}
+
+TEST_F(DriverLoading, LibraryLackingAnEntryPointLoadsAndOnlyThatCallAnswersNotSupported) {
+    sims.Install(sim::TSimulator::PartialToken, "tavlink");
+    CTokenDriver driver("tavlink.dll", kCardTavlink);
+    ASSERT_TRUE(driver.IsLoaded());
+    CK_UTF8CHAR label[32] = {};
+    EXPECT_EQ(driver.p11.C_InitToken(0, nullptr, 0, label), CKR_FUNCTION_NOT_SUPPORTED);
+    EXPECT_EQ(TokenCallCount("C_InitToken"), 0u);
+
+    CK_SLOT_ID slots[4] = {};
+    CK_ULONG count = 4;
+    EXPECT_EQ(driver.p11.C_GetSlotList(CK_TRUE, slots, &count), CKR_OK);
+    EXPECT_EQ(count, 1u);
+}
+
+TEST_F(DriverLoading, MissingLibraryGivesStubsForItsWholeFamily) {
+    CTokenDriver pkcs11("tavlink.dll", kCardTavlink);
+    EXPECT_FALSE(pkcs11.IsLoaded());
+    EXPECT_EQ(pkcs11.GetCardType(), kCardTavlink);
+    CK_ULONG count = 0;
+    EXPECT_EQ(pkcs11.p11.C_GetSlotList(CK_TRUE, nullptr, &count), CKR_FUNCTION_NOT_SUPPORTED);
+    EXPECT_EQ(pkcs11.p11.C_Finalize(nullptr), CKR_FUNCTION_NOT_SUPPORTED);
+    EXPECT_EQ(pkcs11.p11.C_WaitForSlotEvent(0, nullptr, nullptr), CKR_FUNCTION_NOT_SUPPORTED);
+
+    CTokenDriver device("brevo32.dll", kCardBrevo);
+    EXPECT_FALSE(device.IsLoaded());
+    int32_t handle = -1;
+    EXPECT_EQ(device.hl.hl_on(&handle, 1, 0), 84);
+    EXPECT_EQ(device.hl.hl_sign(handle, nullptr, 0, nullptr, 0, 0), 84);
+}
+
+TEST_F(DriverLoading, DeviceDriverThatNeverOpenedAHandleSendsOffWithMinusOne) {
+    InstallBrevo();
+    { CTokenDriver driver("brevo32.dll", kCardBrevo); }
+    const auto calls = sims.HlCalls();
+    ASSERT_EQ(calls.size(), 1u);
+    EXPECT_EQ(calls[0].function, "hl_off");
+    EXPECT_EQ(calls[0].Arg("handle"), "-1");
+}
+
+TEST_F(DriverLoading, CardTypeNamesTheChosenLibraryAndOtherNumbersChooseNone) {
+    EXPECT_EQ(CardType(), 0);
+    zentor.put_CardType(3);
+    EXPECT_EQ(CardType(), 3);
+    ASSERT_NE(access.Driver(), nullptr);
+    EXPECT_FALSE(access.Driver()->IsLoaded()); // no library installed: stubs answer
+    zentor.put_CardType(7);
+    EXPECT_EQ(CardType(), 0);
+    EXPECT_EQ(access.Driver(), nullptr);
+}
+
+TEST_F(DriverLoading, CardTypeLeavesTheErrorPropertiesAlone) {
+    InstallTavlink();
+    access.SetPkcs11Error(static_cast<TPKCS11Error>(0x80000001));
+    zentor.put_CardType(1);
+    EXPECT_EQ(access.Pkcs11Error(), 0x80000001u);
+}
+
+TEST_F(DriverLoading, DriversInstalledIsRetriedUntilALibraryLoadsAndThenStaysTrue) {
+    VARIANT_BOOL installed = -1;
+    zentor.get_DriversInstalled(&installed);
+    EXPECT_EQ(installed, 0);
+    zentor.get_DriversInstalled(&installed);
+    EXPECT_EQ(installed, 0);
+
+    InstallEToken();
+    zentor.get_DriversInstalled(&installed);
+    EXPECT_EQ(installed, 1);
+    // The probe's temporary driver initialised and finalised the library it loaded.
+    EXPECT_EQ(TokenCallCount("C_Initialize"), 1u);
+    EXPECT_EQ(TokenCallCount("C_Finalize"), 1u);
+
+    sims.ClearCalls();
+    zentor.get_DriversInstalled(&installed);
+    EXPECT_EQ(installed, 1);
+    EXPECT_TRUE(sims.TokenCalls().empty());
+}
+
+TEST_F(DriverLoading, DriversInstalledDoesNotReinitialiseTheObjectsOwnLibrary) {
+    InstallTavlink();
+    zentor.put_CardType(1);
+    sims.ClearCalls();
+    VARIANT_BOOL installed = 0;
+    zentor.get_DriversInstalled(&installed);
+    EXPECT_EQ(installed, 1);
+    EXPECT_EQ(TokenCallCount("C_Initialize"), 0u);
+    EXPECT_EQ(TokenCallCount("C_Finalize"), 0u);
+}
+
+// Distinct fake handles stand for libraries; the table only compares them.
+HMODULE FakeModule(uintptr_t n) {
+    return reinterpret_cast<HMODULE>(n);
+}
+
+TEST(LibraryUseCounts, CountsEachLibraryAndForgetsItAfterItsLastUser) {
+    const HMODULE a = FakeModule(0x1000);
+    const HMODULE b = FakeModule(0x2000);
+    EXPECT_EQ(CTokenDriver::AcquireLibrary(a), 1);
+    EXPECT_EQ(CTokenDriver::AcquireLibrary(a), 2);
+    EXPECT_EQ(CTokenDriver::AcquireLibrary(b), 1);
+    EXPECT_EQ(CTokenDriver::ReleaseLibrary(a), 1);
+    EXPECT_EQ(CTokenDriver::ReleaseLibrary(a), 0);
+    EXPECT_EQ(CTokenDriver::ReleaseLibrary(a), 0); // no longer held
+    EXPECT_EQ(CTokenDriver::AcquireLibrary(a), 1); // counted afresh
+    EXPECT_EQ(CTokenDriver::ReleaseLibrary(a), 0);
+    EXPECT_EQ(CTokenDriver::ReleaseLibrary(b), 0);
+}
+
+TEST(LibraryUseCounts, ReleasingALibraryNeverAcquiredReportsZero) {
+    EXPECT_EQ(CTokenDriver::ReleaseLibrary(FakeModule(0x3000)), 0);
+}
+
+TEST(LibraryUseCounts, MoreLibrariesThanTheTableHoldsAreNotCounted) {
+    std::vector<HMODULE> modules;
+    for (uintptr_t i = 1; i <= 10; ++i) {
+        modules.push_back(FakeModule(0x10000 + i));
+        EXPECT_EQ(CTokenDriver::AcquireLibrary(modules.back()), 1);
+    }
+    EXPECT_EQ(CTokenDriver::AcquireLibrary(FakeModule(0x20000)), 0);
+    for (const HMODULE module : modules) {
+        EXPECT_EQ(CTokenDriver::ReleaseLibrary(module), 0);
+    }
+    // Freed entries are reused.
+    EXPECT_EQ(CTokenDriver::AcquireLibrary(FakeModule(0x20000)), 1);
+    EXPECT_EQ(CTokenDriver::ReleaseLibrary(FakeModule(0x20000)), 0);
+}
+
+} // namespace

@@ -1,0 +1,206 @@
+// Sessions and login with both driver families, and what each login result means.
+#include "tests/access/AccessFixture.h"
+
+#include "component/access/HebrewKeyboard.h"
+#include "testing/common/Bytes.h"
+
+namespace {
+
+class Login : public AccessTest {
+protected:
+    void PrepareServiceToken() {
+        InstallTavlink();
+        sims.PrepareToken(kServiceLabel, "87654321", "1234");
+        zentor.put_CardType(1);
+        sims.ClearCalls();
+    }
+    TZentorError LogIn(const std::string& pin) {
+        const TestBstr text(pin);
+        return access.LoginToToken(CKU_USER, text.get(), false);
+    }
+};
+
+struct LoginCase {
+    CK_RV tokenAnswer; // 0: no fault, the right PIN
+    TZentorError expected;
+    bool loggedIn;
+};
+
+class LoginResult : public Login, public ::testing::WithParamInterface<LoginCase> {};
+
+TEST_P(LoginResult, MapsTheTokensAnswerAndRecordsItUnchanged) {
+    PrepareServiceToken();
+    const LoginCase& c = GetParam();
+    if (c.tokenAnswer != CKR_OK) {
+        sims.InjectTokenFault("C_Login", static_cast<uint32_t>(c.tokenAnswer));
+    }
+    EXPECT_EQ(LogIn("1234"), c.expected);
+    EXPECT_EQ(access.Pkcs11Error(), c.tokenAnswer);
+    EXPECT_EQ(access.Driver()->loggedIn, c.loggedIn);
+}
+
+INSTANTIATE_TEST_SUITE_P(Answers, LoginResult,
+                         ::testing::Values(LoginCase{CKR_OK, ZTNoError, true},
+                                           LoginCase{CKR_USER_ALREADY_LOGGED_IN, ZTNoError, true},
+                                           LoginCase{CKR_PIN_EXPIRED, ZTLoginPinExpired, false},
+                                           LoginCase{CKR_PIN_INCORRECT, ZTLoginFailed, false},
+                                           LoginCase{0x80000001, ZTLoginFailed, false}));
+
+TEST_F(Login, SendsThePinBytesWithItsLengthToTheToken) {
+    PrepareServiceToken();
+    EXPECT_EQ(LogIn("1234"), ZTNoError);
+    const auto logins = TokenCallsOf("C_Login");
+    ASSERT_EQ(logins.size(), 1u);
+    EXPECT_EQ(logins[0].Arg("pin"), sim::ToHex(sim::Bytes{'1', '2', '3', '4'}));
+    EXPECT_EQ(logins[0].Arg("user"), std::to_string(CKU_USER));
+}
+
+TEST_F(Login, OpensAReadWriteSessionOnTheSelectedSlot) {
+    PrepareServiceToken();
+    EXPECT_EQ(LogIn("1234"), ZTNoError);
+    const auto opens = TokenCallsOf("C_OpenSession");
+    ASSERT_EQ(opens.size(), 1u);
+    EXPECT_EQ(opens[0].Arg("flags"), std::to_string(CKF_RW_SESSION | CKF_SERIAL_SESSION));
+    EXPECT_EQ(opens[0].Arg("slot"), std::to_string(sims.Tokens().readers.at(0).slot));
+}
+
+TEST_F(Login, FailedSessionGivesOpenSessionFailedAndNoLogin) {
+    PrepareServiceToken();
+    sims.InjectTokenFault("C_OpenSession", CKR_TOKEN_NOT_PRESENT);
+    EXPECT_EQ(LogIn("1234"), ZTOpenSessionFailed);
+    EXPECT_EQ(access.Pkcs11Error(), ZT_CKR_TOKEN_NOT_PRESENT);
+    EXPECT_EQ(TokenCallCount("C_Login"), 0u);
+}
+
+TEST_F(Login, SessionOnlyOpensASessionWithoutLoggingIn) {
+    PrepareServiceToken();
+    const TestBstr pin("1234");
+    EXPECT_EQ(access.LoginToToken(CKU_USER, pin.get(), true), ZTNoError);
+    EXPECT_TRUE(access.Driver()->sessionOpen);
+    EXPECT_FALSE(access.Driver()->loggedIn);
+    EXPECT_EQ(TokenCallCount("C_Login"), 0u);
+}
+
+TEST_F(Login, EndSessionClosesTheSessionWithoutLoggingOut) {
+    PrepareServiceToken();
+    EXPECT_EQ(LogIn("1234"), ZTNoError);
+    access.EndSession();
+    EXPECT_EQ(TokenCallCount("C_CloseSession"), 1u);
+    EXPECT_EQ(TokenCallCount("C_Logout"), 0u);
+    EXPECT_FALSE(access.Driver()->sessionOpen);
+    EXPECT_FALSE(access.Driver()->loggedIn);
+    access.EndSession();
+    EXPECT_EQ(TokenCallCount("C_CloseSession"), 1u);
+}
+
+TEST_F(Login, NullPinIsTheEmptyPin) {
+    PrepareServiceToken();
+    EXPECT_EQ(access.LoginToToken(CKU_USER, nullptr, false), ZTLoginFailed);
+    const auto logins = TokenCallsOf("C_Login");
+    ASSERT_EQ(logins.size(), 1u);
+    EXPECT_EQ(logins[0].Arg("pin"), "");
+}
+
+class DeviceLogin : public AccessTest {
+protected:
+    void SetUp() override {
+        InstallBrevo();
+        zentor.put_CardType(2);
+    }
+    TZentorError LogIn(const std::string& pin) {
+        const TestBstr text(pin);
+        return access.LoginToToken(CKU_USER, text.get(), false);
+    }
+    void SetDevicePin(const sim::Bytes& pin) {
+        sims.EditCard([&](hlsim::CHlState& card) { card.pin = pin; });
+    }
+};
+
+TEST_F(DeviceLogin, PinReachesTheDeviceAsTypedOnAHebrewKeyboard) {
+    SetDevicePin(sim::Bytes{0x99, '1', 0x80});
+    EXPECT_EQ(LogIn("a1t"), ZTNoError);
+    EXPECT_TRUE(access.Driver()->loggedIn);
+}
+
+TEST_F(DeviceLogin, UpperCaseLatinPinLogsInLikeLowerCase) {
+    SetDevicePin(sim::Bytes{0x99, '1', 0x80});
+    EXPECT_EQ(LogIn("A1T"), ZTNoError);
+}
+
+TEST_F(DeviceLogin, ExpiredPinGivesPinExpiredAndLeavesPkcs11ErrorAlone) {
+    access.SetPkcs11Error(ZT_CKR_DEVICE_ERROR);
+    sims.InjectHlFault("hl_logon", HL_PIN_EXPIRED);
+    EXPECT_EQ(LogIn("123456"), ZTLoginPinExpired);
+    EXPECT_EQ(access.Pkcs11Error(), ZT_CKR_DEVICE_ERROR);
+    EXPECT_FALSE(access.Driver()->loggedIn);
+}
+
+TEST_F(DeviceLogin, AnyOtherRefusalGivesLoginFailed) {
+    sims.InjectHlFault("hl_logon", HL_ERR_WRONG_PIN);
+    EXPECT_EQ(LogIn("123456"), ZTLoginFailed);
+}
+
+TEST_F(DeviceLogin, RightPinLogsInAndEndSessionLogsOffKeepingTheHandle) {
+    EXPECT_EQ(LogIn("123456"), ZTNoError);
+    const int32_t handle = access.Driver()->hlHandle;
+    EXPECT_NE(handle, -1);
+    access.EndSession();
+    EXPECT_EQ(HlCallCount("hl_logoff"), 1u);
+    EXPECT_EQ(access.Driver()->hlHandle, handle);
+    access.EndSession(); // not logged in: nothing to log off
+    EXPECT_EQ(HlCallCount("hl_logoff"), 1u);
+}
+
+TEST_F(DeviceLogin, DeviceThatCannotOpenGivesOpenSessionFailedAndIsTriedAgain) {
+    sims.InjectHlFault("hl_on", HL_ERR_DEVICE, 1);
+    EXPECT_EQ(access.HlOpen(), ZTOpenSessionFailed);
+    EXPECT_EQ(access.Driver()->hlHandle, -1);
+    EXPECT_EQ(access.HlOpen(), ZTNoError);
+    EXPECT_EQ(HlCallCount("hl_on"), 2u);
+}
+
+TEST_F(DeviceLogin, DeviceThatCannotOpenCountsNoCard) {
+    sims.InjectHlFault("hl_on", HL_ERR_DEVICE);
+    CK_SLOT_ID slot = 0;
+    EXPECT_EQ(access.SelectToken(true, slot, false), ZTLabeledTokenNotFound);
+}
+
+// Each key of the layout, as the table of the device's keyboard gives it.
+struct KeyRow {
+    char typed;
+    unsigned char sent;
+};
+
+constexpr KeyRow kLayout[] = {
+    {',', 0x9A}, {'<', 0x9A}, {'.', 0x95}, {'>', 0x95}, {':', 0x93}, {';', 0x93}, {'a', 0x99},
+    {'b', 0x90}, {'c', 0x81}, {'d', 0x82}, {'e', 0x97}, {'f', 0x8B}, {'g', 0x92}, {'h', 0x89},
+    {'i', 0x8F}, {'j', 0x87}, {'k', 0x8C}, {'l', 0x8A}, {'m', 0x96}, {'n', 0x8E}, {'o', 0x8D},
+    {'p', 0x94}, {'q', '/'},  {'r', 0x98}, {'s', 0x83}, {'t', 0x80}, {'u', 0x85}, {'v', 0x84},
+    {'w', '\''}, {'x', 0x91}, {'y', 0x88}, {'z', 0x86},
+};
+
+TEST(HebrewKeyboard, EveryKeyOfTheLayoutBecomesItsHebrewLetter) {
+    for (const KeyRow& row : kLayout) {
+        const std::string sent = ToHebrewKeyboard(std::string(1, row.typed));
+        ASSERT_EQ(sent.size(), 1u);
+        EXPECT_EQ(static_cast<unsigned char>(sent[0]), row.sent) << "key " << row.typed;
+    }
+}
+
+TEST(HebrewKeyboard, UpperCaseLettersMapLikeLowerCase) {
+    for (char c = 'A'; c <= 'Z'; ++c) {
+        const char lower = static_cast<char>(c - 'A' + 'a');
+        EXPECT_EQ(ToHebrewKeyboard(std::string(1, c)), ToHebrewKeyboard(std::string(1, lower)));
+    }
+}
+
+TEST(HebrewKeyboard, HebrewLettersMoveFromCodePage1255To862) {
+    EXPECT_EQ(ToHebrewKeyboard("\xE0\xEA\xFA"), "\x80\x8A\x9A");
+}
+
+TEST(HebrewKeyboard, DigitsOtherPunctuationAndHighBytesPassUnchanged) {
+    const std::string unchanged = "0123456789!@#$%^&*()-=[]{}/'\"\x80\x9F\xA0\xDF";
+    EXPECT_EQ(ToHebrewKeyboard(unchanged), unchanged);
+}
+
+} // namespace

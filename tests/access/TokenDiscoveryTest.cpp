@@ -1,0 +1,262 @@
+// Counting tokens, choosing a driver library automatically and choosing the one token.
+#include "tests/access/AccessFixture.h"
+
+namespace {
+
+using TokenDiscovery = AccessTest;
+
+TEST_F(TokenDiscovery, WithNoLibraryEveryCountIsZeroAndNoTokenIsFound) {
+    EXPECT_EQ(TokensCount(), 0);
+    EXPECT_EQ(NorvaEFTTokensCount(), 0);
+    EXPECT_EQ(CardType(), 0);
+    CK_SLOT_ID slot = 0;
+    EXPECT_EQ(access.SelectToken(true, slot, false), ZTLabeledTokenNotFound);
+}
+
+TEST_F(TokenDiscovery, ChoosesTavlinkWhenOnlyItSeesAToken) {
+    InstallBrevo();
+    InstallTavlink();
+    InstallEToken("second");
+    RemoveCard();
+    RemoveTokens("second");
+    EXPECT_EQ(TokensCount(), 1);
+    EXPECT_EQ(CardType(), 1);
+}
+
+TEST_F(TokenDiscovery, ChoosesETokenWhenOnlyItSeesAToken) {
+    InstallBrevo();
+    InstallTavlink();
+    InstallEToken("second");
+    RemoveCard();
+    RemoveTokens();
+    EXPECT_EQ(TokensCount(), 1);
+    EXPECT_EQ(CardType(), 3);
+}
+
+TEST_F(TokenDiscovery, ChoosesTheDeviceLibraryWhenOnlyItSeesACard) {
+    InstallBrevo();
+    InstallTavlink();
+    InstallEToken();
+    RemoveTokens();
+    EXPECT_EQ(TokensCount(), 1);
+    EXPECT_EQ(CardType(), 2);
+}
+
+TEST_F(TokenDiscovery, OneTokenSeenByBothPkcs11LibrariesCountsOnceAndTavlinkIsChosen) {
+    InstallTavlink();
+    InstallEToken(); // same token state as tavlink
+    EXPECT_EQ(TokensCount(), 1);
+    EXPECT_EQ(CardType(), 1);
+}
+
+TEST_F(TokenDiscovery, CardSeenThroughTheDeviceAndAPkcs11LibraryCountsOnce) {
+    InstallBrevo();
+    InstallTavlink();
+    EXPECT_EQ(TokensCount(), 1);
+    EXPECT_EQ(CardType(), 2);
+}
+
+TEST_F(TokenDiscovery, TwoTokensOverAllLibrariesLeaveNoDriverChosen) {
+    InstallTavlink();
+    sims.EditTokens([](tokensim::CTokenState& state) { state.AddReader("Second reader"); });
+    EXPECT_EQ(TokensCount(), 2);
+    EXPECT_EQ(CardType(), 0);
+}
+
+TEST_F(TokenDiscovery, ServiceTokenIsTakenAtOnceWhenTheFirstLibraryHoldsIt) {
+    InstallBrevo();
+    InstallTavlink();
+    RemoveCard();
+    LabelToken(kServiceLabel);
+    EXPECT_EQ(NorvaEFTTokensCount(), 1);
+    EXPECT_EQ(CardType(), 1);
+    // The library was kept, not reloaded for a second count.
+    EXPECT_EQ(TokenCallCount("C_Initialize"), 1u);
+}
+
+TEST_F(TokenDiscovery, PendrelReaderWithUnreadableTokenInformationCountsAsAToken) {
+    InstallTavlink();
+    sims.EditTokens([](tokensim::CTokenState& state) {
+        state.readers.at(0).description = "ACME Pendrel 3000";
+        state.readers.at(0).tokenInfoFails = true;
+    });
+    zentor.put_CardType(1);
+    EXPECT_EQ(TokensCount(), 1);
+    EXPECT_EQ(access.Driver()->pendrelReaderCount, 1);
+}
+
+TEST_F(TokenDiscovery, OtherReaderWithUnreadableTokenInformationIsSkipped) {
+    InstallTavlink();
+    sims.EditTokens([](tokensim::CTokenState& state) {
+        state.readers.at(0).description = "ACME pendrel 3000"; // case-sensitive
+        state.readers.at(0).tokenInfoFails = true;
+    });
+    zentor.put_CardType(1);
+    EXPECT_EQ(TokensCount(), 0);
+}
+
+TEST_F(TokenDiscovery, ServiceLabelIsRecognisedPaddedAndWithALeadingBlank) {
+    InstallTavlink();
+    zentor.put_CardType(1);
+    LabelToken(kServiceLabel);
+    EXPECT_EQ(NorvaEFTTokensCount(), 1);
+
+    zentor.put_CardType(1); // a new driver rescans
+    LabelToken(std::string(" ") + kServiceLabel);
+    EXPECT_EQ(NorvaEFTTokensCount(), 1);
+}
+
+TEST_F(TokenDiscovery, LabelDifferingOnlyInCaseIsNotAServiceToken) {
+    InstallTavlink();
+    zentor.put_CardType(1);
+    LabelToken("TRELLMOOR");
+    EXPECT_EQ(NorvaEFTTokensCount(), 0);
+    EXPECT_EQ(TokensCount(), 1);
+}
+
+TEST_F(TokenDiscovery, TwoTokensOneOfThemAServiceTokenAreTooMany) {
+    InstallTavlink();
+    LabelToken(kServiceLabel);
+    sims.EditTokens([](tokensim::CTokenState& state) { state.AddReader("Second reader"); });
+    zentor.put_CardType(1);
+    EXPECT_EQ(NorvaEFTTokensCount(), 2);
+    zentor.put_CardType(1); // selection after a rescan of its own
+    CK_SLOT_ID slot = 0;
+    EXPECT_EQ(access.SelectToken(true, slot, false), ZTTooManyTokens);
+}
+
+TEST_F(TokenDiscovery, TokenWithoutTheServiceLabelIsNotFoundForServiceOperations) {
+    InstallTavlink();
+    zentor.put_CardType(1);
+    CK_SLOT_ID slot = 0;
+    EXPECT_EQ(access.SelectToken(true, slot, false), ZTLabeledTokenNotFound);
+    EXPECT_EQ(access.SelectToken(false, slot, false), ZTNoError);
+}
+
+TEST_F(TokenDiscovery, SelectedSlotIsTheServiceTokensSlot) {
+    InstallTavlink();
+    sims.EditTokens([](tokensim::CTokenState& state) { state.AddReader("Second reader"); });
+    const CK_SLOT_ID serviceSlot = sims.Tokens().readers.at(1).slot;
+    sims.EditTokens([](tokensim::CTokenState& state) {
+        state.readers.at(0).present = false;
+        state.readers.at(1).token.label = std::string(kServiceLabel) + std::string(23, ' ');
+        state.readers.at(1).token.initialized = true;
+    });
+    zentor.put_CardType(1);
+    CK_SLOT_ID slot = 0;
+    EXPECT_EQ(access.SelectToken(true, slot, false), ZTNoError);
+    EXPECT_EQ(slot, serviceSlot);
+}
+
+TEST_F(TokenDiscovery, SecondCountWithTheSameSlotCountAnswersFromTheCache) {
+    InstallTavlink();
+    zentor.put_CardType(1);
+    LabelToken(kServiceLabel);
+    EXPECT_EQ(NorvaEFTTokensCount(), 1);
+    // Swapping the token in the same reader goes unnoticed while the slot count holds.
+    LabelToken("Another label");
+    sims.ClearCalls();
+    EXPECT_EQ(NorvaEFTTokensCount(), 1);
+    EXPECT_EQ(TokenCallCount("C_GetSlotList"), 1u);
+    EXPECT_EQ(TokenCallCount("C_GetSlotInfo"), 0u);
+    EXPECT_EQ(TokenCallCount("C_GetTokenInfo"), 0u);
+}
+
+TEST_F(TokenDiscovery, ResetSlotCacheMakesTheNextCountRescan) {
+    InstallTavlink();
+    zentor.put_CardType(1);
+    LabelToken(kServiceLabel);
+    EXPECT_EQ(NorvaEFTTokensCount(), 1);
+    LabelToken("Another label");
+    access.Driver()->ResetSlotCache();
+    EXPECT_EQ(NorvaEFTTokensCount(), 0);
+}
+
+TEST_F(TokenDiscovery, VendorDefinedSlotListResultIsReportedUnchanged) {
+    InstallTavlink();
+    zentor.put_CardType(1);
+    sims.InjectTokenFault("C_GetSlotList", 0x80000001);
+    EXPECT_EQ(access.CountTokens(false, false, false), 0);
+    EXPECT_EQ(access.Pkcs11Error(), 0x80000001u);
+    CK_SLOT_ID slot = 0;
+    EXPECT_EQ(access.SelectToken(false, slot, false), ZTLabeledTokenNotFound);
+}
+
+TEST_F(TokenDiscovery, FailedSlotListFallsBackToAutomaticChoice) {
+    InstallTavlink();
+    zentor.put_CardType(1);
+    sims.InjectTokenFault("C_GetSlotList", CKR_DEVICE_ERROR, 1);
+    // The retry through automatic choice loads tavlink afresh and finds its token.
+    EXPECT_EQ(TokensCount(), 1);
+    EXPECT_EQ(CardType(), 1);
+}
+
+TEST_F(TokenDiscovery, SuccessfulCountClearsAnEarlierPkcs11Error) {
+    InstallTavlink();
+    zentor.put_CardType(1);
+    access.SetPkcs11Error(ZT_CKR_PIN_INCORRECT);
+    EXPECT_EQ(TokensCount(), 1);
+    EXPECT_EQ(access.Pkcs11Error(), ZT_CKR_OK);
+}
+
+TEST_F(TokenDiscovery, CountingTheDeviceLeavesThePkcs11ErrorAlone) {
+    InstallBrevo();
+    zentor.put_CardType(2);
+    access.SetPkcs11Error(ZT_CKR_PIN_INCORRECT);
+    EXPECT_EQ(TokensCount(), 1);
+    EXPECT_EQ(access.Pkcs11Error(), ZT_CKR_PIN_INCORRECT);
+}
+
+TEST_F(TokenDiscovery, DeviceCardIsReadOnceAndFillsTheHolderRecord) {
+    InstallBrevo();
+    sims.EditCard([](hlsim::CHlState& card) {
+        hlsim::SetField(card.userData.userId, "U-17");
+        hlsim::SetField(card.userData.lastName, "Levi");
+        hlsim::SetField(card.specialData.firstName, "Dana");
+        hlsim::SetField(card.specialData.company, "Acme Ltd");
+        card.userData.day = 5;
+        card.userData.month = 3;
+        card.userData.yearFrom1900 = 124;
+        card.userData.hour = 9;
+        card.userData.minute = 8;
+        card.userData.second = 7;
+    });
+    zentor.put_CardType(2);
+    EXPECT_EQ(NorvaEFTTokensCount(), 1);
+    EXPECT_EQ(NorvaEFTTokensCount(), 1);
+    EXPECT_EQ(HlCallCount("hl_get_user_data"), 1u);
+    const UserRecord& record = access.Driver()->record;
+    EXPECT_STREQ(record.UserID, "U-17");
+    EXPECT_STREQ(record.LastName, "Levi");
+    EXPECT_STREQ(record.FirstName, "Dana");
+    EXPECT_STREQ(record.Company, "Acme Ltd");
+    EXPECT_STREQ(record.CreateTime, "05032024090807");
+    EXPECT_STREQ(record.UserCode, "");
+    EXPECT_GT(access.Driver()->hlKeyLength, 0);
+}
+
+TEST_F(TokenDiscovery, DeviceCardWithoutAKeyIsATokenButNotAServiceToken) {
+    InstallBrevo();
+    sims.EditCard([](hlsim::CHlState& card) { hlsim::SetHlKey(card, 0); });
+    zentor.put_CardType(2);
+    EXPECT_EQ(TokensCount(), 1);
+    zentor.put_CardType(2);
+    EXPECT_EQ(NorvaEFTTokensCount(), 0);
+}
+
+TEST_F(TokenDiscovery, RemovedCardCountsZero) {
+    InstallBrevo();
+    RemoveCard();
+    zentor.put_CardType(2);
+    EXPECT_EQ(access.CountTokens(false, false, false), 0);
+}
+
+TEST_F(TokenDiscovery, DeviceIsLeftOutWhenAskedToSkipIt) {
+    InstallBrevo();
+    zentor.put_CardType(2);
+    CK_SLOT_ID slot = 0;
+    EXPECT_EQ(access.SelectToken(true, slot, true), ZTLabeledTokenNotFound);
+    EXPECT_EQ(HlCallCount("hl_on"), 0u);
+}
+
+} // namespace
