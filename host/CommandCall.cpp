@@ -1,0 +1,27 @@
+#include "host/CommandCall.h"
+
+#include "host/HostError.h"
+
+namespace norva::host {
+
+void CheckComponentCall(HRESULT result) {
+    if (FAILED(result)) {
+        RaiseHostError(kComponentAccess);
+    }
+}
+
+void CCommandCall::ReadSignFileCanceled() {
+    VARIANT_BOOL canceled = 0;
+    CheckComponentCall(component_.get_SignFileCanceled(&canceled));
+    signFileCanceled_ = static_cast<uint16_t>(canceled) == 1;
+}
+
+void CCommandCall::BeforeMainCall() {
+    if (!tokenCountFirst_) {
+        return;
+    }
+    LONG count = 0;
+    CheckComponentCall(component_.get_NorvaEFTTokensCount(&count));
+}
+
+} // namespace norva::host

@@ -1,0 +1,74 @@
+// One command being run: its parameters, the component, and the calls every command makes
+// in the same way (the token-count read before the main call, the HRESULT check, the result
+// conversions).
+#pragma once
+
+#include "component/IZentor.h"
+#include "host/OwnedBstr.h"
+#include "host/ParamConverters.h"
+
+#include <json/value.h>
+#include <string>
+
+namespace norva::host {
+
+// Raises 709 for a failing HRESULT.
+void CheckComponentCall(HRESULT result);
+
+class CCommandCall {
+public:
+    CCommandCall(IZentor& component, const Json::Value& params, bool tokenCountFirst)
+        : component_(component), params_(params), tokenCountFirst_(tokenCountFirst) {}
+
+    // A property command with "params" present is a put.
+    bool IsPut() const { return !params_.isNull(); }
+    const Json::Value& Params() const { return params_; }
+    COwnedBstr Text(const char* key) const { return TextParam(params_, key); }
+
+    // The main call of a method with a TZentorError retval; its result text is the value.
+    template <typename Method, typename... Args> std::string Retval(Method method, Args... args) {
+        BeforeMainCall();
+        TZentorError value = ZTNoError;
+        CheckComponentCall((component_.*method)(args..., &value));
+        return std::to_string(static_cast<int32_t>(value));
+    }
+
+    // The main call of a method or property get with a BSTR result.
+    template <typename Method, typename... Args> std::string Bstr(Method method, Args... args) {
+        BeforeMainCall();
+        COwnedBstr value;
+        CheckComponentCall((component_.*method)(args..., value.receive()));
+        return ResultText(value.get());
+    }
+
+    // The main call of a property get with an integer result (LONG or VARIANT_BOOL).
+    template <typename Value, typename Method> std::string Number(Method method) {
+        BeforeMainCall();
+        Value value = 0;
+        CheckComponentCall((component_.*method)(&value));
+        return std::to_string(value);
+    }
+
+    // A property put; its result text is empty.
+    template <typename Method, typename Arg> std::string Put(Method method, Arg arg) {
+        BeforeMainCall();
+        CheckComponentCall((component_.*method)(arg));
+        return {};
+    }
+
+    // After a file-signing call: the flag is set when SignFileCanceled reads exactly 1.
+    void ReadSignFileCanceled();
+    bool SignFileCanceled() const { return signFileCanceled_; }
+
+private:
+    // Reads NorvaEFTTokensCount and drops the value, for the commands that need it; always
+    // after their parameters have been taken.
+    void BeforeMainCall();
+
+    IZentor& component_;
+    const Json::Value& params_;
+    const bool tokenCountFirst_;
+    bool signFileCanceled_ = false;
+};
+
+} // namespace norva::host

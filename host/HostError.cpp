@@ -1,0 +1,34 @@
+#include "host/HostError.h"
+
+#include <array>
+
+namespace norva::host {
+
+namespace {
+
+struct HostErrorText {
+    int code;
+    std::string_view message;
+};
+
+constexpr std::array<HostErrorText, 6> kHostErrorTexts = {{
+    {kParamsMissing, "One or more parameters are missing"},
+    {kParamsInvalid, "One or more parameters are invalid"},
+    {kJsonParsing, "Json message parsing error"},
+    {kUnsupportedFunction, "Unsupported function"},
+    {kComponentAccess, "COM component accessing error"},
+    {kInternalFailure, "Internal host error"},
+}};
+
+} // namespace
+
+std::string_view HostErrorMessage(int code) {
+    for (const HostErrorText& text : kHostErrorTexts) {
+        if (text.code == code) {
+            return text.message;
+        }
+    }
+    return HostErrorMessage(kInternalFailure);
+}
+
+} // namespace norva::host

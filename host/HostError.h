@@ -1,0 +1,26 @@
+// The host's own error codes. Request handling throws one of them as a plain int from any
+// depth; the main flow catches it in one place and answers with the error reply.
+#pragma once
+
+#include <string_view>
+
+namespace norva::host {
+
+enum HostError : int {
+    kParamsMissing = 705,
+    kParamsInvalid = 706,
+    kJsonParsing = 707,
+    kUnsupportedFunction = 708,
+    kComponentAccess = 709,
+    kInternalFailure = 710,
+};
+
+// The message that the error reply carries for code; an unknown code gets the message of
+// kInternalFailure.
+std::string_view HostErrorMessage(int code);
+
+[[noreturn]] inline void RaiseHostError(HostError code) {
+    throw static_cast<int>(code);
+}
+
+} // namespace norva::host
