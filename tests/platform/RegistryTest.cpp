@@ -43,7 +43,7 @@ protected:
     }
 
     LONG Open(const std::u16string& name, HKEY* opened) {
-        return RegOpenKeyExW(key_, W(name), 0, KEY_READ, opened);
+        return RegOpenKeyExW(key_, W(name), 0, KEY_ALL_ACCESS, opened);
     }
 
     static void SetText(HKEY key, const std::u16string& name, const std::u16string& text) {

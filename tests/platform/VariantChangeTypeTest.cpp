@@ -178,7 +178,7 @@ TEST(ChangeNumbers, OutOfRangeIsAnOverflow) {
     EXPECT_EQ(VariantChangeType(&out, &big, 0, VT_I4), DISP_E_OVERFLOW);
     EXPECT_EQ(VariantChangeType(&out, &wide, 0, VT_UI1), DISP_E_OVERFLOW);
     EXPECT_EQ(VariantChangeType(&out, &wide, 0, VT_I1), DISP_E_OVERFLOW);
-    EXPECT_EQ(VariantChangeType(&out, &negative, 0, VT_UI4), DISP_E_OVERFLOW);
+    EXPECT_EQ(VariantChangeType(&out, &negative, 0, VT_UI2), DISP_E_OVERFLOW);
 }
 
 TEST(ChangeNumbers, WithinRangeReachesEveryIntegerType) {
