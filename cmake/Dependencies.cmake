@@ -54,8 +54,9 @@ endforeach()
 # libgcrypt for the simulated drivers.
 add_library(norva_gcrypt INTERFACE)
 if(WIN32)
-  find_library(NORVA_GCRYPT_LIB gcrypt PATHS /usr/${NORVA_MINGW_TRIPLE}/lib REQUIRED)
-  find_library(NORVA_GPGERROR_LIB gpg-error PATHS /usr/${NORVA_MINGW_TRIPLE}/lib REQUIRED)
+  # The static archives, so the simulator DLLs need no libgcrypt DLL beside them.
+  find_library(NORVA_GCRYPT_LIB NAMES libgcrypt.a gcrypt PATHS /usr/${NORVA_MINGW_TRIPLE}/lib REQUIRED)
+  find_library(NORVA_GPGERROR_LIB NAMES libgpg-error.a gpg-error PATHS /usr/${NORVA_MINGW_TRIPLE}/lib REQUIRED)
   target_link_libraries(norva_gcrypt INTERFACE ${NORVA_GCRYPT_LIB} ${NORVA_GPGERROR_LIB} ws2_32)
 else()
   find_library(NORVA_GCRYPT_LIB gcrypt REQUIRED)

@@ -36,9 +36,9 @@ void ClearFaults(Json::Value& state) {
 
 std::optional<uint32_t> TakeFault(Json::Value& state, const std::string& function, bool& counted) {
     std::optional<uint32_t> fault;
-    Json::Value& rules = state["faults"];
-    if (!rules.isArray())
+    if (!state.isObject() || !state["faults"].isArray())
         return fault;
+    Json::Value& rules = state["faults"];
     for (Json::Value& rule : rules) {
         if (rule["function"].asString() != function)
             continue;

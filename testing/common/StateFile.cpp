@@ -47,7 +47,7 @@ void CStateFile::Store(const Json::Value& state) const {
         if (!file)
             throw std::runtime_error("cannot write " + temporary);
     }
-    if (!ReplaceFile(temporary, m_path))
+    if (!ReplaceAtomically(temporary, m_path))
         throw std::runtime_error("cannot replace " + m_path);
 }
 

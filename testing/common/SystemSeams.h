@@ -20,7 +20,7 @@ private:
 };
 
 // Replaces `to` by `from` in one step; false when the system refused.
-bool ReplaceFile(const std::string& from, const std::string& to);
+bool ReplaceAtomically(const std::string& from, const std::string& to);
 
 // The value of an environment variable, or "" when it is not set.
 std::string ReadEnvironment(const std::string& name);

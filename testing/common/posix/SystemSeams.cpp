@@ -27,7 +27,7 @@ CFileLock::~CFileLock() {
     close(fd);
 }
 
-bool ReplaceFile(const std::string& from, const std::string& to) {
+bool ReplaceAtomically(const std::string& from, const std::string& to) {
     return std::rename(from.c_str(), to.c_str()) == 0;
 }
 

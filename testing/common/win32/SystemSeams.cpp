@@ -28,7 +28,7 @@ CFileLock::~CFileLock() {
     CloseHandle(m_handle);
 }
 
-bool ReplaceFile(const std::string& from, const std::string& to) {
+bool ReplaceAtomically(const std::string& from, const std::string& to) {
     return MoveFileExA(from.c_str(), to.c_str(),
                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }
