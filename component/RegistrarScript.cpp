@@ -123,7 +123,8 @@ private:
 
     // "= s 'text'", after the '=' was read.
     bool StringData(std::string& data) {
-        if (!Advance() || !current || !current->Is("s") || !Advance() || !current) {
+        if (!Advance() || !current || !current->Is("s") || !Advance() || !current ||
+            !current->quoted) {
             return false;
         }
         data = current->text;
