@@ -38,18 +38,28 @@ std::string PosixLibraryName(const std::string& name) {
     return name;
 }
 
-HMODULE Load(const std::string& name) {
-    if (name.empty()) {
-        SetLastError(ERROR_MOD_NOT_FOUND);
-        return nullptr;
-    }
-    const std::string fileName = PosixLibraryName(name);
+std::string ExecutablePath();
+
+// A bare name goes through dlopen's own search (RUNPATH $ORIGIN, LD_LIBRARY_PATH, the
+// system), then the program's folder (as Windows searches it, and for a dlopen wrapped by a
+// sanitizer, which hides the caller's RUNPATH), then the SetDllDirectory folder.
+void* OpenLibrary(const std::string& fileName) {
     void* handle = dlopen(fileName.c_str(), RTLD_NOW | RTLD_LOCAL);
-    // A bare name not found in the normal order is looked for in the SetDllDirectory folder.
-    const std::string folder = norva::DllDirectory();
-    if (handle == nullptr && !folder.empty() && fileName.find('/') == std::string::npos) {
-        handle = dlopen((folder + "/" + fileName).c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (handle != nullptr || fileName.find('/') != std::string::npos) {
+        return handle;
     }
+    const std::string program = ExecutablePath();
+    const std::string folders[] = {program.substr(0, program.rfind('/')), norva::DllDirectory()};
+    for (const std::string& folder : folders) {
+        if (!folder.empty() && handle == nullptr) {
+            handle = dlopen((folder + "/" + fileName).c_str(), RTLD_NOW | RTLD_LOCAL);
+        }
+    }
+    return handle;
+}
+
+HMODULE Load(const std::string& name) {
+    void* handle = name.empty() ? nullptr : OpenLibrary(PosixLibraryName(name));
     if (handle == nullptr) {
         SetLastError(ERROR_MOD_NOT_FOUND);
     }
