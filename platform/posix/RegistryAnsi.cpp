@@ -2,6 +2,8 @@
 // page and handed to the wide-character functions.
 #include "platform/WinApi.h"
 
+#include "platform/posix/RegistryHandles.h"
+
 #include <cstring>
 #include <string>
 #include <vector>
@@ -96,19 +98,7 @@ LONG RegQueryValueExA(HKEY hKey, LPCSTR lpValueName, LPDWORD lpReserved, LPDWORD
     if (lpType != nullptr) {
         *lpType = type;
     }
-    if (lpcbData == nullptr) {
-        return ERROR_SUCCESS;
-    }
-    const DWORD needed = static_cast<DWORD>(data.size());
-    if (lpData != nullptr && *lpcbData < needed) {
-        *lpcbData = needed;
-        return ERROR_MORE_DATA;
-    }
-    if (lpData != nullptr) {
-        std::memcpy(lpData, data.data(), needed);
-    }
-    *lpcbData = needed;
-    return ERROR_SUCCESS;
+    return norva::DeliverRegistryData(data, lpData, lpcbData);
 }
 
 LONG RegDeleteValueA(HKEY hKey, LPCSTR lpValueName) {

@@ -53,23 +53,6 @@ template <typename Change> LONG ChangeKey(HKEY hKey, Change change) {
     });
 }
 
-// Copies bytes to the caller's buffer with the size conventions of RegQueryValueEx.
-LONG DeliverData(const std::vector<BYTE>& data, LPBYTE lpData, LPDWORD lpcbData) {
-    if (lpcbData == nullptr) {
-        return ERROR_SUCCESS;
-    }
-    const DWORD size = static_cast<DWORD>(data.size());
-    if (lpData != nullptr && *lpcbData < size) {
-        *lpcbData = size;
-        return ERROR_MORE_DATA;
-    }
-    if (lpData != nullptr) {
-        std::copy(data.begin(), data.end(), lpData);
-    }
-    *lpcbData = size;
-    return ERROR_SUCCESS;
-}
-
 // Copies a name and its terminating zero; lpcchName counts characters without the zero.
 LONG DeliverName(const std::u16string& name, LPWSTR lpName, LPDWORD lpcchName) {
     if (*lpcchName <= name.size()) {
@@ -107,6 +90,26 @@ void SetIfGiven(LPDWORD target, size_t value) {
 }
 
 } // namespace
+
+namespace norva {
+
+LONG DeliverRegistryData(const std::vector<BYTE>& data, LPBYTE lpData, LPDWORD lpcbData) {
+    if (lpcbData == nullptr) {
+        return ERROR_SUCCESS;
+    }
+    const DWORD size = static_cast<DWORD>(data.size());
+    if (lpData != nullptr && *lpcbData < size) {
+        *lpcbData = size;
+        return ERROR_MORE_DATA;
+    }
+    if (lpData != nullptr) {
+        std::copy(data.begin(), data.end(), lpData);
+    }
+    *lpcbData = size;
+    return ERROR_SUCCESS;
+}
+
+} // namespace norva
 
 LONG RegCreateKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD, LPWSTR, DWORD, REGSAM,
                      const LPSECURITY_ATTRIBUTES, PHKEY phkResult, LPDWORD lpdwDisposition) {
@@ -181,7 +184,7 @@ LONG RegQueryValueExW(HKEY hKey, LPCWSTR lpValueName, LPDWORD, LPDWORD lpType, L
             return ERROR_FILE_NOT_FOUND;
         }
         SetIfGiven(lpType, value->type);
-        return DeliverData(value->data, lpData, lpcbData);
+        return norva::DeliverRegistryData(value->data, lpData, lpcbData);
     });
 }
 
@@ -275,7 +278,7 @@ LONG RegEnumValueW(HKEY hKey, DWORD dwIndex, LPWSTR lpValueName, LPDWORD lpcchVa
             return status;
         }
         SetIfGiven(lpType, value.type);
-        return DeliverData(value.data, lpData, lpcbData);
+        return norva::DeliverRegistryData(value.data, lpData, lpcbData);
     });
 }
 

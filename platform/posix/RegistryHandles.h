@@ -22,4 +22,8 @@ bool IsPredefinedKey(HKEY key);
 // adds nothing; a trailing backslash is ignored. Returns a Win32 error for a malformed name.
 LONG AppendSubKey(const char16_t* subKey, RegistryPath& path);
 
+// Hands value data to a caller with the conventions of RegQueryValueEx: the size alone when
+// lpData is null, ERROR_MORE_DATA and the size needed when the buffer is too small.
+LONG DeliverRegistryData(const std::vector<BYTE>& data, LPBYTE lpData, LPDWORD lpcbData);
+
 } // namespace norva
