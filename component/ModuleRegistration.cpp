@@ -41,17 +41,24 @@ HRESULT RegisterTypeLibrary(const OleString& path) {
     return RegisterTypeLib(library.Get(), file.data(), nullptr);
 }
 
-// Nothing registered is nothing to remove.
+bool TypeLibraryRegistered() {
+    const OleString key = Widen("TypeLib\\") + GuidText(LIBID_NorvaDigitalIDIF) + Widen("\\1.0");
+    HKEY handle = nullptr;
+    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_READ, &handle) != ERROR_SUCCESS) {
+        return false;
+    }
+    RegCloseKey(handle);
+    return true;
+}
+
+// Nothing registered is nothing to remove (the system answers that case with differing
+// errors, so it is not asked).
 HRESULT UnregisterTypeLibrary() {
-    if (!kTypeLibrariesAvailable) {
+    if (!kTypeLibrariesAvailable || !TypeLibraryRegistered()) {
         return S_OK;
     }
     const SYSKIND kind = sizeof(void*) == 8 ? SYS_WIN64 : SYS_WIN32;
-    const HRESULT hr = UnRegisterTypeLib(LIBID_NorvaDigitalIDIF, 1, 0, 0, kind);
-    if (hr == TYPE_E_REGISTRYACCESS || hr == TYPE_E_LIBNOTREGISTERED) {
-        return S_OK;
-    }
-    return hr;
+    return UnRegisterTypeLib(LIBID_NorvaDigitalIDIF, 1, 0, 0, kind);
 }
 
 } // namespace

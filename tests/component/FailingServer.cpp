@@ -2,9 +2,9 @@
 #include "platform/WinApi.h"
 
 STDAPI DllRegisterServer() {
-    return SELFREG_E_CLASS;
+    return E_FAIL;
 }
 
 STDAPI DllUnregisterServer() {
-    return SELFREG_E_CLASS;
+    return E_FAIL;
 }
