@@ -6,7 +6,7 @@ protected:
     std::vector<CK_OBJECT_HANDLE> FindData(CK_SESSION_HANDLE session, sim::Bytes label) {
         CK_OBJECT_CLASS dataClass = CKO_DATA;
         return Find(session, {{CKA_CLASS, &dataClass, sizeof dataClass},
-                              {CKA_LABEL, label.data(), label.size()}});
+                              {CKA_LABEL, label.data(), Len(label)}});
     }
 };
 
@@ -62,7 +62,7 @@ TEST_F(TokenObjectsTest, SearchReturnsAsManyHandlesAsAskedPerCall) {
     for (int i = 0; i < 3; ++i)
         CreateData(session, "same", {static_cast<uint8_t>(i)}, false);
     sim::Bytes label = TextBytes("same", true);
-    CK_ATTRIBUTE attribute{CKA_LABEL, label.data(), label.size()};
+    CK_ATTRIBUTE attribute{CKA_LABEL, label.data(), Len(label)};
     ASSERT_EQ(p11->C_FindObjectsInit(session, &attribute, 1), CKR_OK);
     EXPECT_EQ(p11->C_FindObjectsInit(session, &attribute, 1), CKR_OPERATION_ACTIVE);
     CK_OBJECT_HANDLE found[2];
@@ -79,7 +79,7 @@ TEST_F(TokenObjectsTest, DataValueCanBeReplaced) {
     const CK_SESSION_HANDLE session = UserSession();
     const CK_OBJECT_HANDLE object = CreateData(session, "NorvaEFTUserData", {1, 2}, false);
     sim::Bytes record(175, 0x41);
-    CK_ATTRIBUTE value{CKA_VALUE, record.data(), record.size()};
+    CK_ATTRIBUTE value{CKA_VALUE, record.data(), Len(record)};
     ASSERT_EQ(p11->C_SetAttributeValue(session, object, &value, 1), CKR_OK);
     EXPECT_EQ(Attribute(session, object, CKA_VALUE), record);
     CK_OBJECT_CLASS otherClass = CKO_CERTIFICATE;
@@ -91,13 +91,13 @@ TEST_F(TokenObjectsTest, AttributeReadFollowsTheLengthConvention) {
     const CK_SESSION_HANDLE session = UserSession();
     const CK_OBJECT_HANDLE object = CreateData(session, "x", sim::Bytes(40, 5), false);
     sim::Bytes buffer(175, 0);
-    CK_ATTRIBUTE read{CKA_VALUE, buffer.data(), buffer.size()};
+    CK_ATTRIBUTE read{CKA_VALUE, buffer.data(), Len(buffer)};
     ASSERT_EQ(p11->C_GetAttributeValue(session, object, &read, 1), CKR_OK);
     EXPECT_EQ(read.ulValueLen, 40u);
     CK_ATTRIBUTE small{CKA_VALUE, buffer.data(), 10};
     EXPECT_EQ(p11->C_GetAttributeValue(session, object, &small, 1), CKR_BUFFER_TOO_SMALL);
     EXPECT_EQ(small.ulValueLen, CK_UNAVAILABLE_INFORMATION);
-    CK_ATTRIBUTE missing{CKA_MODULUS, buffer.data(), buffer.size()};
+    CK_ATTRIBUTE missing{CKA_MODULUS, buffer.data(), Len(buffer)};
     EXPECT_EQ(p11->C_GetAttributeValue(session, object, &missing, 1), CKR_ATTRIBUTE_TYPE_INVALID);
 }
 

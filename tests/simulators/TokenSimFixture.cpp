@@ -74,7 +74,7 @@ sim::Bytes TokenSimTest::Attribute(CK_SESSION_HANDLE session, CK_OBJECT_HANDLE o
     if (p11->C_GetAttributeValue(session, object, &query, 1) != CKR_OK)
         return {};
     sim::Bytes value(query.ulValueLen);
-    CK_ATTRIBUTE read{type, value.data(), value.size()};
+    CK_ATTRIBUTE read{type, value.data(), Len(value)};
     EXPECT_EQ(p11->C_GetAttributeValue(session, object, &read, 1), CKR_OK);
     return value;
 }
@@ -91,9 +91,9 @@ CK_OBJECT_HANDLE TokenSimTest::CreateData(CK_SESSION_HANDLE session, const std::
         {CKA_CLASS, &dataClass, sizeof dataClass},
         {CKA_TOKEN, &token, 1},
         {CKA_PRIVATE, &privateFlag, 1},
-        {CKA_LABEL, text.data(), text.size()},
-        {CKA_APPLICATION, application.data(), application.size()},
-        {CKA_VALUE, data.data(), data.size()},
+        {CKA_LABEL, text.data(), Len(text)},
+        {CKA_APPLICATION, application.data(), Len(application)},
+        {CKA_VALUE, data.data(), Len(data)},
     };
     CK_OBJECT_HANDLE object = 0;
     EXPECT_EQ(p11->C_CreateObject(session, attributes, 6, &object), CKR_OK);
@@ -108,14 +108,14 @@ CK_RV TokenSimTest::GenerateKeys(CK_SESSION_HANDLE session, CK_ULONG bits,
     sim::Bytes label = TextBytes("NORVA PKCS#11 KEY", true);
     CK_ATTRIBUTE publicTemplate[] = {
         {CKA_TOKEN, &yes, 1},
-        {CKA_LABEL, label.data(), label.size()},
+        {CKA_LABEL, label.data(), Len(label)},
         {CKA_MODULUS_BITS, &bits, sizeof bits},
         {CKA_PUBLIC_EXPONENT, exponent, 3},
         {CKA_ENCRYPT, &yes, 1},
         {CKA_VERIFY, &yes, 1},
     };
     CK_ATTRIBUTE privateTemplate[] = {
-        {CKA_TOKEN, &yes, 1},     {CKA_PRIVATE, &yes, 1}, {CKA_LABEL, label.data(), label.size()},
+        {CKA_TOKEN, &yes, 1},     {CKA_PRIVATE, &yes, 1}, {CKA_LABEL, label.data(), Len(label)},
         {CKA_SENSITIVE, &yes, 1}, {CKA_DECRYPT, &yes, 1}, {CKA_SIGN, &yes, 1},
     };
     return p11->C_GenerateKeyPair(session, &mechanism, publicTemplate, 6, privateTemplate, 6,

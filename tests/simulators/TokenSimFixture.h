@@ -48,5 +48,10 @@ protected:
     static constexpr CK_BBOOL kFalse = CK_FALSE;
 };
 
+// A buffer's length as PKCS#11 counts it (CK_ULONG is 32 bits on Windows).
+inline CK_ULONG Len(const sim::Bytes& bytes) {
+    return static_cast<CK_ULONG>(bytes.size());
+}
+
 // Text as token bytes, optionally with its terminating zero byte.
 sim::Bytes TextBytes(const std::string& text, bool withZero = false);
