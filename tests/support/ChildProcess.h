@@ -21,7 +21,8 @@ struct ChildRun {
 
 using Environment = std::vector<std::pair<std::string, std::string>>;
 
-// Runs program with the caller's environment plus (or overridden by)
+// Runs program in its own folder (so the caller's working folder is not on its library search
+// path) with the caller's environment plus (or overridden by)
 // extra; fails the calling test when the program cannot be started.
 ChildRun RunChild(const std::filesystem::path& program, const std::string& input,
                   const Environment& extra = {});

@@ -109,6 +109,8 @@ ChildRun RunChild(const std::filesystem::path& program, const std::string& input
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, in.fd(), STDIN_FILENO);
     posix_spawn_file_actions_adddup2(&actions, out.fd(), STDOUT_FILENO);
+    const std::string folder = program.parent_path().string();
+    posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
     std::vector<std::string> argumentTexts = {program.string()};
     std::vector<std::string> environmentTexts = MergedEnvironment(extra);
     std::vector<char*> arguments = Pointers(argumentTexts);

@@ -131,8 +131,10 @@ ChildRun RunChild(const std::filesystem::path& program, const std::string& input
     std::wstring commandLine = L"\"" + program.wstring() + L"\"";
     std::wstring environment = EnvironmentBlock(extra);
     PROCESS_INFORMATION process{};
+    // The current folder is on the library search path: keep it to the program's own.
+    const std::wstring folder = program.parent_path().wstring();
     if (!CreateProcessW(program.wstring().c_str(), commandLine.data(), nullptr, nullptr, TRUE,
-                        CREATE_UNICODE_ENVIRONMENT, environment.data(), nullptr, &startup,
+                        CREATE_UNICODE_ENVIRONMENT, environment.data(), folder.c_str(), &startup,
                         &process)) {
         ADD_FAILURE() << "cannot start " << program;
         return run;
