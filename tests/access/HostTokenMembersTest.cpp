@@ -35,10 +35,6 @@ std::string ReplyText(const std::string& output) {
     return output.size() == sizeof length + length ? output.substr(sizeof length) : "";
 }
 
-std::string Quoted(const fs::path& path) {
-    return "\"" + path.string() + "\"";
-}
-
 class HostTokenMembers : public ::testing::Test {
 protected:
     // The host and the component are copied beside the simulated drivers, as they would be
@@ -53,11 +49,12 @@ protected:
                       folder / LibraryFile("NorvaDigitalIDIF"));
     }
 
-    // simctl token COMMAND... on the token state the drivers use.
+    // simctl token COMMAND... on the token state the drivers use (TOKENSIM_STATE, set by
+    // the fixture). Only the program is quoted, which both shells read alike.
     int SimCtl(const std::string& arguments) {
-        const fs::path simctl = ProgramFolder() / ProgramFile("simctl");
-        const std::string command =
-            Quoted(simctl) + " --state " + Quoted(sims.TokenStatePath()) + " token " + arguments;
+        const fs::path simctl =
+            fs::absolute(ProgramFolder() / ProgramFile("simctl")).make_preferred();
+        const std::string command = "\"" + simctl.string() + "\" token " + arguments;
         return std::system(command.c_str());
     }
 
