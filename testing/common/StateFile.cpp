@@ -8,6 +8,14 @@
 
 namespace sim {
 
+std::string SimulatorStatePath(const std::string& variable, const std::string& fallback) {
+    const std::string own = ReadEnvironment(variable + "_" + OwnModuleStem());
+    if (!own.empty())
+        return own;
+    const std::string shared = ReadEnvironment(variable);
+    return shared.empty() ? fallback : shared;
+}
+
 void CStateFile::Update(const std::function<bool(Json::Value&)>& change) const {
     CFileLock lock(m_path + ".lock");
     Json::Value state = Load();

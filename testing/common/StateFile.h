@@ -29,4 +29,8 @@ private:
     std::string m_path;
 };
 
+// The state file of the simulator library holding this code: the file named by
+// `variable`_<library name> when set, else by `variable`, else `fallback`.
+std::string SimulatorStatePath(const std::string& variable, const std::string& fallback);
+
 } // namespace sim

@@ -3,7 +3,6 @@
 #include <exception>
 
 #include "testing/common/StateFile.h"
-#include "testing/common/SystemSeams.h"
 
 namespace hlsim {
 
@@ -13,11 +12,7 @@ CHlRuntime& HlRuntime() {
 }
 
 std::string HlStatePath() {
-    const std::string own = sim::ReadEnvironment("HLSIM_STATE_" + sim::OwnModuleStem());
-    if (!own.empty())
-        return own;
-    const std::string shared = sim::ReadEnvironment("HLSIM_STATE");
-    return shared.empty() ? "hlsim-state.json" : shared;
+    return sim::SimulatorStatePath("HLSIM_STATE", "hlsim-state.json");
 }
 
 int32_t HlDispatch(const char* function, sim::TCallArgs args,

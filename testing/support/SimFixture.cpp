@@ -39,8 +39,8 @@ CSimFixture::CSimFixture() : m_folder(MakeTempFolder("norva-sim-")) {
 }
 
 CSimFixture::~CSimFixture() {
-    for (const auto& variable : m_variables)
-        WriteEnvironment(variable, "");
+    for (auto it = m_variables.rbegin(); it != m_variables.rend(); ++it)
+        WriteEnvironment(it->first, it->second);
     std::error_code ignored;
     fs::remove_all(m_folder, ignored);
 }
@@ -54,8 +54,8 @@ std::string CSimFixture::LogFile(const std::string& name) const {
 }
 
 void CSimFixture::SetVariable(const std::string& name, const std::string& value) {
+    m_variables.emplace_back(name, ReadEnvironment(name));
     WriteEnvironment(name, value);
-    m_variables.push_back(name);
 }
 
 // A state file that holds only the call-log setting; the simulator fills in its

@@ -4,7 +4,7 @@
 // under the drivers' file names, and points the simulators at fresh state files there
 // (TOKENSIM_STATE, HLSIM_STATE, and TOKENSIM_STATE_<name> for a library that gets
 // tokens of its own). Call logs are on from the start. Everything is undone when the
-// fixture is destroyed.
+// fixture is destroyed (variables get their earlier values back).
 //
 //   sim::CSimFixture sims;
 //   sims.Install(sim::TSimulator::Token, "tavlink");                // libtavlink.so / tavlink.dll
@@ -83,7 +83,7 @@ private:
     void SetVariable(const std::string& name, const std::string& value);
 
     std::string m_folder;
-    std::vector<std::string> m_variables;
+    std::vector<std::pair<std::string, std::string>> m_variables; // name, earlier value
     std::vector<std::string> m_stateNames;
 };
 

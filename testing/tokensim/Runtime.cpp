@@ -3,7 +3,6 @@
 #include <exception>
 
 #include "testing/common/StateFile.h"
-#include "testing/common/SystemSeams.h"
 
 namespace tokensim {
 
@@ -13,11 +12,7 @@ CRuntime& Runtime() {
 }
 
 std::string StatePath() {
-    const std::string own = sim::ReadEnvironment("TOKENSIM_STATE_" + sim::OwnModuleStem());
-    if (!own.empty())
-        return own;
-    const std::string shared = sim::ReadEnvironment("TOKENSIM_STATE");
-    return shared.empty() ? "tokensim-state.json" : shared;
+    return sim::SimulatorStatePath("TOKENSIM_STATE", "tokensim-state.json");
 }
 
 CK_RV Dispatch(const char* function, sim::TCallArgs args,

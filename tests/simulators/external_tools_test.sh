@@ -10,7 +10,11 @@ export TOKENSIM_STATE="$work/token.json"
 module="$work/libtavlink.so"
 cp "$bin/libtokensim.so" "$module"
 simctl="$bin/simctl"
-p11() { pkcs11-tool --module "$module" "$@"; }
+# A sanitizer build of the module needs its runtime loaded first into the outside tool.
+sanitizers=$(ldd "$module" | awk '/lib(asan|ubsan)\.so/ { print $3 }' | tr '\n' ' ')
+p11() {
+    LD_PRELOAD="$sanitizers" ASAN_OPTIONS=detect_leaks=0 pkcs11-tool --module "$module" "$@"
+}
 fail() { echo "FAILED: $*" >&2; exit 1; }
 check() { grep -q -- "$1" "$2" || { cat "$2" >&2; fail "$3"; }; }
 
