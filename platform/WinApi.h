@@ -8,6 +8,7 @@
 #include <oleauto.h>
 #include <objsafe.h>
 #include <ocidl.h>
+#include <olectl.h>
 #else
 #include "platform/posix/WinTypes.h"
 #include "platform/posix/WinError.h"
