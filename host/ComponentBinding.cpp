@@ -6,6 +6,10 @@ namespace norva::host {
 
 namespace {
 
+// The one component object of the process. It is held here until the process ends and never
+// released: the process end tears it down.
+IZentor* g_component = nullptr;
+
 // In-process server, in-process handler, local server and remote server.
 constexpr DWORD kAnyServerContext = 0x17;
 constexpr const char* kClassObjectEntry = "DllGetClassObject";
@@ -56,7 +60,8 @@ IZentor* BindComponent() {
     if (FAILED(bound) || component == nullptr) {
         RaiseHostError(kComponentAccess);
     }
-    return component;
+    g_component = component;
+    return g_component;
 }
 
 } // namespace norva::host
