@@ -2,6 +2,7 @@
 // binding, reading, dispatch and the final error reads.
 #include "host/HostSession.h"
 #include "tests/host/CRecordingZentor.h"
+#include "tests/support/WireMessage.h"
 
 #include <gmock/gmock.h>
 
@@ -28,13 +29,6 @@ IZentor* BindNothing() {
 
 IZentor* BindBroken() {
     throw std::runtime_error("not a host error");
-}
-
-std::string Framed(const std::string& text) {
-    const uint32_t length = static_cast<uint32_t>(text.size());
-    std::string bytes(sizeof length, '\0');
-    std::memcpy(bytes.data(), &length, sizeof length);
-    return bytes + text;
 }
 
 class HostSessionTest : public ::testing::Test {

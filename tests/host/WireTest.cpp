@@ -2,11 +2,11 @@
 // Most runs use a copy of the host beside a programmable stand-in for the component library,
 // so the component's answers are known end to end.
 #include "tests/support/ChildProcess.h"
+#include "tests/support/WireMessage.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <cstring>
 #include <memory>
 
 namespace norva::test {
@@ -14,13 +14,6 @@ namespace norva::test {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string Framed(const std::string& text) {
-    const uint32_t length = static_cast<uint32_t>(text.size());
-    std::string bytes(sizeof length, '\0');
-    std::memcpy(bytes.data(), &length, sizeof length);
-    return bytes + text;
-}
 
 std::string Hex(const std::string& bytes) {
     std::string hex;
