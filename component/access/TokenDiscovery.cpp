@@ -8,6 +8,7 @@
 
 #include "component/access/CTokenDriver.h"
 #include "component/access/HlCardReader.h"
+#include "component/access/LibraryTokenCounts.h"
 #include "component/access/TokenLabels.h"
 
 namespace {
@@ -95,40 +96,32 @@ void CZentor::ScanSlot(CK_SLOT_ID slot, bool norvaOnly) {
 
 LONG CZentor::AutoDetectDriver(bool norvaOnly, bool skipHl) {
     ReplaceDriver(nullptr);
-    LONG h = 0;
+    LibraryTokenCounts counts;
+    // Each library in turn; one that holds the single service token sought is kept.
     if (!skipHl) {
         UseDriver(kCardBrevo);
-        h = CountTokens(false, false, false);
-        if (norvaOnly && h == 1 && driver->norvaTokenCount == 1) {
+        counts.brevo = CountTokens(false, false, false);
+        if (norvaOnly && counts.brevo == 1 && driver->norvaTokenCount == 1) {
             return 1;
         }
     }
     UseDriver(kCardTavlink);
-    LONG t = CountTokens(false, false, false);
+    counts.tavlink = CountTokens(false, false, false);
     if (norvaOnly && driver->norvaTokenCount == 1) {
         return 1;
     }
     UseDriver(kCardEToken);
-    LONG e = CountTokens(false, false, false);
+    counts.eToken = CountTokens(false, false, false);
     if (norvaOnly && driver->norvaTokenCount == 1) {
         return 1;
     }
     ReplaceDriver(nullptr);
-    // A token that two libraries both see is counted once.
-    if (h > 0 && t >= h) {
-        t -= h;
-    }
-    if (h > 0 && e >= h) {
-        e -= h;
-    }
-    if (t > 0 && e >= t) {
-        e -= t;
-    }
-    const LONG total = h + t + e;
+    counts.RemoveShared();
+    const LONG total = counts.Total();
     if (total != 1) {
         return total; // none, or more than one: no driver is chosen
     }
-    UseDriver(h == 1 ? kCardBrevo : t == 1 ? kCardTavlink : kCardEToken);
+    UseDriver(counts.OnlyCardType());
     return CountTokens(norvaOnly, false, false);
 }
 

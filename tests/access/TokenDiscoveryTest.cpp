@@ -1,6 +1,8 @@
 // Counting tokens, choosing a driver library automatically and choosing the one token.
 #include "tests/access/AccessFixture.h"
 
+#include "component/access/LibraryTokenCounts.h"
+
 namespace {
 
 using TokenDiscovery = AccessTest;
@@ -257,6 +259,36 @@ TEST_F(TokenDiscovery, DeviceIsLeftOutWhenAskedToSkipIt) {
     CK_SLOT_ID slot = 0;
     EXPECT_EQ(access.SelectToken(true, slot, true), ZTLabeledTokenNotFound);
     EXPECT_EQ(HlCallCount("hl_on"), 0u);
+}
+
+struct SharedCase {
+    LibraryTokenCounts seen;
+    LibraryTokenCounts distinct;
+};
+
+class SharedTokens : public ::testing::TestWithParam<SharedCase> {};
+
+TEST_P(SharedTokens, TokensSeenByTwoLibrariesAreCountedOnce) {
+    LibraryTokenCounts counts = GetParam().seen;
+    counts.RemoveShared();
+    EXPECT_EQ(counts.brevo, GetParam().distinct.brevo);
+    EXPECT_EQ(counts.tavlink, GetParam().distinct.tavlink);
+    EXPECT_EQ(counts.eToken, GetParam().distinct.eToken);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Counts, SharedTokens,
+    ::testing::Values(SharedCase{{0, 0, 0}, {0, 0, 0}}, SharedCase{{1, 0, 0}, {1, 0, 0}},
+                      SharedCase{{1, 1, 0}, {1, 0, 0}}, SharedCase{{1, 0, 1}, {1, 0, 0}},
+                      SharedCase{{1, 1, 1}, {1, 0, 0}}, SharedCase{{0, 1, 1}, {0, 1, 0}},
+                      SharedCase{{0, 1, 2}, {0, 1, 1}}, SharedCase{{0, 2, 1}, {0, 2, 1}},
+                      SharedCase{{2, 1, 0}, {2, 1, 0}}, SharedCase{{1, 3, 3}, {1, 2, 0}},
+                      SharedCase{{0, 0, 2}, {0, 0, 2}}));
+
+TEST(SharedTokens, TheOnlyLibraryWithOneTokenIsChosenInOrder) {
+    EXPECT_EQ((LibraryTokenCounts{1, 0, 0}.OnlyCardType()), kCardBrevo);
+    EXPECT_EQ((LibraryTokenCounts{0, 1, 0}.OnlyCardType()), kCardTavlink);
+    EXPECT_EQ((LibraryTokenCounts{0, 0, 1}.OnlyCardType()), kCardEToken);
 }
 
 } // namespace
