@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# Sets up the machine, builds the Linux programs and talks to NorvaHost as the
+# browser would, over a virtual token made with the simulated drivers.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+bash scripts/setup.sh
+cmake --preset linux >/dev/null
+cmake --build --preset linux --target NorvaHost NorvaDigitalIDIF tokensim hlsim simctl
+bin=build/linux/bin
+
+# The host, the component and the driver stand-ins installed side by side, the way
+# the browser's launcher finds them; every request is a process of its own.
+demo=$(mktemp -d)
+trap 'rm -rf "$demo"' EXIT
+cp "$bin/NorvaHost" "$bin/libNorvaDigitalIDIF.so" "$demo/"
+cp "$bin/libtokensim.so" "$demo/libtavlink.so"
+export TOKENSIM_STATE=$demo/token.json HLSIM_STATE=$demo/device.json
+export XDG_CONFIG_HOME=$demo/config # no registration: the host uses the library beside it
+"$bin/simctl" hl eject >/dev/null   # only the USB token is plugged in
+
+request() { # $1 = JSON request text, sent framed; the framed reply is shown
+  local text=$1 n=${#1}
+  printf 'request  %s\n' "$text"
+  { printf "$(printf '\\x%02x\\x%02x\\x%02x\\x%02x' $((n & 255)) $((n >> 8 & 255)) \
+      $((n >> 16 & 255)) $((n >> 24 & 255)))"
+    printf '%s' "$text"; } | "$demo/NorvaHost" >"$demo/reply"
+  printf 'reply   %s  %s\n' "$(head -c 4 "$demo/reply" | od -An -tx1)" "$(tail -c +5 "$demo/reply")"
+}
+
+echo "--- a blank token in one reader"
+request '{"func":"HostVersion"}'
+request '{"func":"TokensCount"}'
+request '{"func":"NorvaEFTTokensCount"}'
+request '{"func":"DriversInstalled"}'
+
+echo "--- the token formatted for the service (label \"Trellmoor\")"
+slot=$("$bin/simctl" token show | awk '/^slot/ {print $2; exit}')
+"$bin/simctl" token init-token "${slot:-1}" --so-pin 87654321 --label Trellmoor >/dev/null
+request '{"func":"NorvaEFTTokensCount"}'
+request '{"func":"CardType"}'
+request '{"func":"NoSuchCommand"}'
