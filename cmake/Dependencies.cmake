@@ -14,8 +14,10 @@ else()
   target_link_libraries(norva_boost INTERFACE Boost::headers)
 endif()
 
-# jsoncpp: Debian's package on Linux; on Windows the static build from Debian's
-# source package that the set-up script keeps in its cache.
+# jsoncpp, built by the set-up script from Debian's source package as a static
+# library (position-independent on Linux) and kept in its cache. A statically linked
+# host starts without loading the C++ runtime and jsoncpp's shared library; the
+# sanitizer build, and a machine without the cached build, use Debian's shared one.
 add_library(norva_jsoncpp INTERFACE)
 math(EXPR NORVA_PTR_BITS "${CMAKE_SIZEOF_VOID_P} * 8")
 if(WIN32)
@@ -26,10 +28,16 @@ if(WIN32)
   target_include_directories(norva_jsoncpp SYSTEM INTERFACE ${NORVA_JSONCPP_PREFIX}/include)
   target_link_libraries(norva_jsoncpp INTERFACE ${NORVA_JSONCPP_PREFIX}/lib/libjsoncpp.a)
 else()
-  find_path(NORVA_JSONCPP_INCLUDE json/json.h PATH_SUFFIXES jsoncpp REQUIRED)
-  find_library(NORVA_JSONCPP_LIB jsoncpp REQUIRED)
-  target_include_directories(norva_jsoncpp SYSTEM INTERFACE ${NORVA_JSONCPP_INCLUDE})
-  target_link_libraries(norva_jsoncpp INTERFACE ${NORVA_JSONCPP_LIB})
+  set(NORVA_JSONCPP_PREFIX "$ENV{HOME}/.cache/norva/jsoncpp-linux" CACHE PATH "jsoncpp built as a static library")
+  if(NOT NORVA_SANITIZE AND EXISTS ${NORVA_JSONCPP_PREFIX}/lib/libjsoncpp.a)
+    target_include_directories(norva_jsoncpp SYSTEM INTERFACE ${NORVA_JSONCPP_PREFIX}/include)
+    target_link_libraries(norva_jsoncpp INTERFACE ${NORVA_JSONCPP_PREFIX}/lib/libjsoncpp.a)
+  else()
+    find_path(NORVA_JSONCPP_INCLUDE json/json.h PATH_SUFFIXES jsoncpp REQUIRED)
+    find_library(NORVA_JSONCPP_LIB jsoncpp REQUIRED)
+    target_include_directories(norva_jsoncpp SYSTEM INTERFACE ${NORVA_JSONCPP_INCLUDE})
+    target_link_libraries(norva_jsoncpp INTERFACE ${NORVA_JSONCPP_LIB})
+  endif()
 endif()
 
 # The PKCS#11 header comes from p11-kit; it is reached only through

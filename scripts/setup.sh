@@ -46,13 +46,14 @@ fi
 
 # jsoncpp for mingw, from Debian's own source package, built once per target.
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
-build_jsoncpp() { # $1 = toolchain file, $2 = install prefix
+build_jsoncpp() { # $1 = toolchain file ("" for this machine), $2 = install prefix
   [ -f "$2/lib/libjsoncpp.a" ] && return 0
   local work
   work=$(mktemp -d)
   (cd "$work" && apt-get source -q --download-only libjsoncpp-dev >/dev/null 2>&1)
   (cd "$work" && dpkg-source -x --no-check ./*.dsc src >/dev/null)
-  cmake -S "$work/src" -B "$work/build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$1" \
+  cmake -S "$work/src" -B "$work/build" -G Ninja ${1:+-DCMAKE_TOOLCHAIN_FILE="$1"} \
+    -DCMAKE_POSITION_INDEPENDENT_CODE=ON \
     -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$2" \
     -DJSONCPP_WITH_TESTS=OFF -DJSONCPP_WITH_POST_BUILD_UNITTEST=OFF \
     -DJSONCPP_WITH_PKGCONFIG_SUPPORT=OFF -DJSONCPP_WITH_CMAKE_PACKAGE=OFF \
@@ -63,6 +64,7 @@ build_jsoncpp() { # $1 = toolchain file, $2 = install prefix
 }
 build_jsoncpp "$ROOT/cmake/mingw-i686.cmake" "$CACHE/jsoncpp-mingw32"
 build_jsoncpp "$ROOT/cmake/mingw-x86_64.cmake" "$CACHE/jsoncpp-mingw64"
+build_jsoncpp "" "$CACHE/jsoncpp-linux"
 
 # Wine prefixes of our own, made once. The 32-bit one only where this machine
 # can execute 32-bit code at all.
