@@ -35,7 +35,7 @@ request '{"func":"NorvaEFTTokensCount"}'
 request '{"func":"DriversInstalled"}'
 
 echo "--- the token formatted for the service (label \"Trellmoor\")"
-slot=$("$bin/simctl" token show | awk '/^slot/ {print $2; exit}')
+slot=$("$bin/simctl" token show | sed -n 's/^slot \([0-9]*\):.*/\1/p' | head -1)
 "$bin/simctl" token init-token "${slot:-1}" --so-pin 87654321 --label Trellmoor >/dev/null
 request '{"func":"NorvaEFTTokensCount"}'
 request '{"func":"CardType"}'
