@@ -10,20 +10,24 @@ fail() { echo "check-win32: $*"; status=1; }
 
 for f in "$BIN/NorvaHost.exe" "$BIN/NorvaDigitalIDIF.dll"; do
   [ -f "$f" ] || { fail "missing $f"; continue; }
-  $OBJDUMP -f "$f" | grep -q 'file format pei-i386' || fail "$f is not a 32-bit PE file"
+  header=$($OBJDUMP -f "$f")
+  grep -q 'file format pei-i386' <<<"$header" || fail "$f is not a 32-bit PE file"
   bad=$($OBJDUMP -p "$f" | awk '/DLL Name:/ {print $3}' | grep -iE 'libstdc|libgcc|libwinpthread|libjsoncpp' || true)
   [ -z "$bad" ] || fail "$f needs toolchain DLLs: $bad"
 done
 
 dll="$BIN/NorvaDigitalIDIF.dll"
 if [ -f "$dll" ]; then
-  exports=$($OBJDUMP -p "$dll" | sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p')
-  n=1
+  # objdump numbers the name table from 0; with ordinal base 1, entry i is ordinal i + 1.
+  dump=$($OBJDUMP -p "$dll")
+  grep -qE 'Ordinal Base[[:space:]]+1$' <<<"$dump" || fail "ordinals do not start at 1"
+  exports=$(sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' <<<"$dump")
+  n=0
   for name in DllCanUnloadNow DllGetClassObject DllRegisterServer DllUnregisterServer; do
-    echo "$exports" | grep -qE "\[ *$n\] $name\$" || fail "export $name is not at ordinal $n, undecorated"
+    grep -qE "\[ *$n\] $name\$" <<<"$exports" || fail "export $name is not at ordinal $((n + 1)), undecorated"
     n=$((n + 1))
   done
-  $OBJDUMP -p "$dll" | grep -q '@' && echo "$exports" | grep -q '@' && fail "decorated names exported"
+  grep -q '@' <<<"$exports" && fail "decorated names exported"
 fi
 [ $status -eq 0 ] && echo "check-win32: binaries are 32-bit, self-contained, exports in order"
 exit $status
