@@ -3,8 +3,10 @@
 # CTest runs it through Wine (the cross-compiling emulator) in our own prefix.
 if(WIN32)
   set(NORVA_WINEPREFIX "${NORVA_WINEPREFIX_DEFAULT}" CACHE PATH "Wine prefix for the tests")
+  # The component is written for Hebrew Windows: under a Hebrew locale Wine's ANSI code
+  # page is 1255, as on the target systems and in our own layer on POSIX.
   set(NORVA_TEST_ENV "WINEPREFIX=${NORVA_WINEPREFIX}" "WINEDEBUG=-all" "WINELOADER=${CMAKE_CROSSCOMPILING_EMULATOR}"
-      "WINEDLLOVERRIDES=mscoree,mshtml=")
+      "WINEDLLOVERRIDES=mscoree,mshtml=" "LC_ALL=he_IL.UTF-8")
 else()
   set(NORVA_TEST_ENV "")
 endif()
