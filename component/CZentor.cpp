@@ -5,17 +5,15 @@
 #include <new>
 
 #include "component/CNorvaDigitalIDIFModule.h"
-#include "component/access/CTokenDriver.h"
 
 CZentor::CZentor(IUnknown* controlling) : outer(controlling) {
     CNorvaDigitalIDIFModule::Lock();
 }
 
 CZentor::~CZentor() {
-    if (driver) {
-        EndSession();
-        driver.reset();
-    }
+    // The driver goes before the module lets go of its lock.
+    access.EndSession();
+    access.DropDriver();
     CNorvaDigitalIDIFModule::Unlock();
 }
 
@@ -104,7 +102,7 @@ HRESULT CZentor::get_LastZTError(TZentorError* pVal) {
         return E_POINTER;
     }
     *pVal = LastZTError;
-    EndSession();
+    access.EndSession();
     return S_OK;
 }
 
@@ -112,8 +110,8 @@ HRESULT CZentor::get_PKCS11Error(TPKCS11Error* pVal) {
     if (pVal == nullptr) {
         return E_POINTER;
     }
-    *pVal = PKCS11Error;
-    EndSession();
+    *pVal = access.LastDriverResult();
+    access.EndSession();
     return S_OK;
 }
 
@@ -121,7 +119,7 @@ HRESULT CZentor::get_CardType(LONG* pVal) {
     if (pVal == nullptr) {
         return E_POINTER;
     }
-    *pVal = driver ? driver->GetCardType() : 0;
+    *pVal = access.CardType();
     return S_OK;
 }
 

@@ -1,23 +1,19 @@
 // The one automation object of the component. Its member bodies are spread by
 // concern: CZentor.cpp (object, state, simple members), CZentorDispatch.cpp
-// (late-bound IDispatch), and the token operations under access/, admin/ and
-// signing/.
+// (late-bound IDispatch), CZentorTokenMembers.cpp (driver choice and counts), and the
+// token operations of administration and signing. The token work itself is done by its
+// CTokenAccess; the members adapt it to the interface.
 #pragma once
-
-#include <memory>
 
 #include "platform/WinApi.h"
 #include "component/IZentor.h"
-#include "component/access/drivers/Pkcs11.h"
-
-class CTokenDriver;
+#include "component/access/CTokenAccess.h"
 
 class CZentor : public IZentor, public IObjectSafety, public IProvideClassInfo {
 public:
     // A plain object when controlling is null; otherwise a part of the controlling object,
     // to which every interface but the object's own IUnknown delegates.
     explicit CZentor(IUnknown* controlling = nullptr);
-    virtual ~CZentor();
     CZentor(const CZentor&) = delete;
     CZentor& operator=(const CZentor&) = delete;
 
@@ -82,10 +78,12 @@ public:
                                               BSTR FirstName, BSTR LastName, BSTR KeyLength,
                                               BSTR* pVal) override;
 
-    // Class-only body shared by SignData and DecryptAndSignData.
+    // Class-only body shared by SignData and DecryptAndSignData. Its vtable slot comes
+    // right after the 30 interface members, so the destructor is declared after it.
     virtual HRESULT STDMETHODCALLTYPE SignDataEx(BSTR PIN, VARIANT RawData,
                                                  VARIANT_BOOL bConvertToBinary,
                                                  BSTR* HexBinarySignedData, bool decryptFirst);
+    virtual ~CZentor();
 
     // IObjectSafety
     HRESULT STDMETHODCALLTYPE GetInterfaceSafetyOptions(REFIID riid, DWORD* pdwSupportedOptions,
@@ -97,34 +95,6 @@ public:
     HRESULT STDMETHODCALLTYPE GetClassInfo(ITypeInfo** ppTI) override;
 
 private:
-    friend class CZentorTestAccess; // tests reach the token-access operations
-
-    // Token access (component/access/). Each records the CK_RV of the calls
-    // that report into PKCS11Error.
-    LONG CountTokens(bool norvaOnly, bool autoDetect, bool skipHl);
-    LONG AutoDetectDriver(bool norvaOnly, bool skipHl);
-    LONG CountHlTokens(bool norvaOnly, bool autoDetect);
-    TZentorError SelectToken(bool norvaOnly, CK_SLOT_ID& slot, bool skipHl);
-    TZentorError OpenSession(CK_SLOT_ID slot);
-    TZentorError Login(CK_SLOT_ID slot, CK_USER_TYPE userType, BSTR pin, bool sessionOnly);
-    TZentorError HlOpen();
-    TZentorError HlLogon(BSTR pin, bool sessionOnly);
-    TZentorError LoginToToken(CK_USER_TYPE userType, BSTR pin, bool sessionOnly);
-    void EndSession();
-    TZentorError FindObject(CK_OBJECT_CLASS objectClass, BSTR label, CK_OBJECT_HANDLE& handle,
-                            bool isPrivate);
-    TZentorError ReadDataObject(BSTR pin, BSTR label, CK_BYTE* buffer, CK_ULONG& length,
-                                bool isPrivate);
-    TZentorError WriteDataObject(BSTR pin, BSTR label, const CK_BYTE* data, CK_ULONG length,
-                                 bool isPrivate);
-    void ReplaceDriver(std::unique_ptr<CTokenDriver> next);
-    void UseDriver(LONG cardType);
-    void ScanSlot(CK_SLOT_ID slot, bool norvaOnly);
-    LONG CountInsertedCard(bool norvaOnly);
-    LONG CountWithDriverReset(bool norvaOnly);
-    TZentorError EnterDataSession(BSTR pin, bool isPrivate);
-    void Record(CK_RV rv) { PKCS11Error = static_cast<TPKCS11Error>(rv); }
-
     // The non-delegating IUnknown of the object.
     class NonDelegatingUnknown : public IUnknown {
     public:
@@ -140,10 +110,10 @@ private:
     ULONG OwnAddRef();
     ULONG OwnRelease();
 
-    // Object state, in the order the object keeps it.
-    std::unique_ptr<CTokenDriver> driver;
+    // Object state, in the order the object keeps it. The driver and the last driver
+    // result (PKCS11Error) are kept by the token access.
+    CTokenAccess access;
     TZentorError LastZTError = ZTNoError;
-    TPKCS11Error PKCS11Error = ZT_CKR_OK;
     bool driversInstalled = false;
     bool SignFileCanceled = false;
 

@@ -12,8 +12,18 @@ struct CardLibrary {
 constexpr CardLibrary kCardLibraries[] = {
     {kCardTavlink, "tavlink.dll"},
     {kCardBrevo, "brevo32.dll"},
-    {kCardEToken, "eTpkcs11.dll"},
+    {kCardEtPkcs11, "eTpkcs11.dll"},
 };
+
+void Initialise(void* table) {
+    CK_C_INITIALIZE_ARGS args = {};
+    args.flags = CKF_OS_LOCKING_OK;
+    static_cast<Pkcs11Table*>(table)->C_Initialize(&args);
+}
+
+void Finalise(void* table) {
+    static_cast<Pkcs11Table*>(table)->C_Finalize(nullptr);
+}
 
 } // namespace
 
@@ -28,18 +38,15 @@ const char* DriverLibraryName(LONG cardType) {
 
 CTokenDriver::CTokenDriver(const char* libraryName, LONG cardType)
     : module(LoadLibraryA(libraryName)), cardType(cardType) {
-    // The other family's table holds only stubs, so a stray call through it answers 84
-    // instead of jumping through a null pointer.
     ResolveHlTable(IsHl() ? module : nullptr, hl);
     ResolvePkcs11Table(IsHl() ? nullptr : module, p11);
-    if (IsHl() || module == nullptr || AcquireLibrary(module) != 1) {
+    if (IsHl() || module == nullptr) {
         return;
     }
-    // First user of this library in the process. The result is deliberately not looked
-    // at: a library that failed to initialise shows it in the next recorded call.
-    CK_C_INITIALIZE_ARGS args = {};
-    args.flags = CKF_OS_LOCKING_OK;
-    p11.C_Initialize(&args);
+    // The first user of this library in the process initialises it. The result is
+    // deliberately not looked at: a library that failed to initialise shows it in the
+    // next recorded call.
+    AcquireLibraryUse(module, Initialise, &p11);
 }
 
 CTokenDriver::~CTokenDriver() {
@@ -48,8 +55,8 @@ CTokenDriver::~CTokenDriver() {
     }
     if (IsHl()) {
         hl.hl_off(hlHandle); // also with no handle open (-1)
-    } else if (ReleaseLibrary(module) == 0) {
-        p11.C_Finalize(nullptr); // last user in the process
+    } else {
+        ReleaseLibraryUse(module, Finalise, &p11);
     }
     FreeLibrary(module);
     module = nullptr;

@@ -3,7 +3,8 @@
 #include <cstddef>
 #include <cstdio>
 
-#include "component/access/CTokenDriver.h"
+#include "component/access/DriverEntryPoints.h"
+#include "component/access/TokenCaches.h"
 
 namespace {
 
@@ -41,26 +42,25 @@ void FillRecordFromHl(UserRecord& record, const HlUserData& user,
     CopyText(record.CreateTime, time, sizeof time, 0);
 }
 
-void ReadInsertedCard(CTokenDriver& driver) {
-    driver.slotCount = 1;
-    driver.tokenCount = 1;
-    driver.pendrelReaderCount = 1;
-    driver.record = {};
+void ReadInsertedCard(HlTable& hl, int32_t handle, TokenCaches& caches) {
+    caches.slotCount = 1;
+    caches.tokenCount = 1;
+    caches.pendrelReaderCount = 1;
+    caches.record = {};
     HlUserData user = {};
     HlSpecialUserData special = {};
     int32_t size = sizeof special;
-    if (driver.hl.hl_get_user_data(driver.hlHandle, &user) != HL_OK ||
-        driver.hl.hl_get_special_user_data(driver.hlHandle, &special, &size, 0) != HL_OK ||
-        user.keyLength <= 0) {
+    if (hl.hl_get_user_data(handle, &user) != HL_OK ||
+        hl.hl_get_special_user_data(handle, &special, &size, 0) != HL_OK || user.keyLength <= 0) {
         return;
     }
     // A record claiming more key bytes than it can hold is treated as unreadable.
-    if (driver.hl.hl_get_public_key(driver.hlHandle, &driver.hlPublicKey) != HL_OK ||
-        !PlausibleKeyRecord(driver.hlPublicKey)) {
-        driver.hlPublicKey = {};
+    if (hl.hl_get_public_key(handle, &caches.hlPublicKey) != HL_OK ||
+        !PlausibleKeyRecord(caches.hlPublicKey)) {
+        caches.hlPublicKey = {};
         return;
     }
-    driver.norvaTokenCount = 1;
-    driver.hlKeyLength = user.keyLength;
-    FillRecordFromHl(driver.record, user, special);
+    caches.norvaTokenCount = 1;
+    caches.hlKeyLength = user.keyLength;
+    FillRecordFromHl(caches.record, user, special);
 }

@@ -14,13 +14,13 @@ void RemoveFrom(LONG& count, LONG shared) {
 
 void LibraryTokenCounts::RemoveShared() {
     RemoveFrom(tavlink, brevo);
-    RemoveFrom(eToken, brevo);
-    RemoveFrom(eToken, tavlink);
+    RemoveFrom(etPkcs11, brevo);
+    RemoveFrom(etPkcs11, tavlink);
 }
 
 LONG LibraryTokenCounts::OnlyCardType() const {
     if (brevo == 1) {
         return kCardBrevo;
     }
-    return tavlink == 1 ? kCardTavlink : kCardEToken;
+    return tavlink == 1 ? kCardTavlink : kCardEtPkcs11;
 }

@@ -1,10 +1,8 @@
-// Sessions and login for both driver families, and replacing the current driver.
-// A PKCS#11 login lives in its session, so closing the session is the logout; the
-// hl_* handle stays open until the driver is destroyed.
-#include "component/CZentor.h"
-
+// Sessions and login for both driver families. A PKCS#11 login lives in its session, so
+// closing the session is the logout; the hl_* handle stays open until the driver is
+// destroyed.
 #include "component/access/AnsiText.h"
-#include "component/access/CTokenDriver.h"
+#include "component/access/CTokenAccess.h"
 #include "component/access/DriverResults.h"
 #include "component/access/HebrewKeyboard.h"
 
@@ -14,44 +12,39 @@ constexpr CK_FLAGS kSessionFlags = CKF_RW_SESSION | CKF_SERIAL_SESSION;
 
 } // namespace
 
-void CZentor::ReplaceDriver(std::unique_ptr<CTokenDriver> next) {
-    driver.reset(); // the old library is released before the new one is counted
-    driver = std::move(next);
-}
-
-void CZentor::EndSession() {
+void CTokenAccess::EndSession() {
     if (!driver) {
         return;
     }
     if (driver->IsHl()) {
-        if (driver->loggedIn) {
-            driver->hl.hl_logoff(driver->hlHandle);
+        if (loggedIn) {
+            HlCall(&HlTable::hl_logoff, driver->HlHandle());
         }
-    } else if (driver->sessionOpen) {
-        driver->p11.C_CloseSession(driver->session);
+    } else if (sessionOpen) {
+        CallUnrecorded(&Pkcs11Table::C_CloseSession, session);
     }
-    driver->sessionOpen = false;
-    driver->loggedIn = false;
+    sessionOpen = false;
+    loggedIn = false;
 }
 
-TZentorError CZentor::OpenSession(CK_SLOT_ID slot) {
-    if (!driver->sessionOpen) {
+TZentorError CTokenAccess::OpenSession(CK_SLOT_ID slot) {
+    if (!sessionOpen) {
         const CK_RV rv =
-            driver->p11.C_OpenSession(slot, kSessionFlags, nullptr, nullptr, &driver->session);
-        Record(rv);
-        driver->sessionOpen = rv == CKR_OK;
+            Call(&Pkcs11Table::C_OpenSession, slot, kSessionFlags, nullptr, nullptr, &session);
+        sessionOpen = rv == CKR_OK;
     }
-    return driver->sessionOpen ? ZTNoError : ZTOpenSessionFailed;
+    return sessionOpen ? ZTNoError : ZTOpenSessionFailed;
 }
 
-TZentorError CZentor::Login(CK_SLOT_ID slot, CK_USER_TYPE userType, BSTR pin, bool sessionOnly) {
-    if (driver->loggedIn) {
+TZentorError CTokenAccess::Login(CK_SLOT_ID slot, CK_USER_TYPE userType, BSTR pin,
+                                 LoginDepth depth) {
+    if (loggedIn) {
         return ZTNoError;
     }
     if (OpenSession(slot) != ZTNoError) {
         return ZTOpenSessionFailed;
     }
-    if (sessionOnly) {
+    if (depth == LoginDepth::SessionOnly) {
         return ZTNoError;
     }
     // The driver is told the PIN's length in UTF-16 units; the converted bytes are
@@ -61,52 +54,55 @@ TZentorError CZentor::Login(CK_SLOT_ID slot, CK_USER_TYPE userType, BSTR pin, bo
     if (pinBytes.size() < pinLength) {
         pinBytes.resize(pinLength, '\0');
     }
-    const CK_RV rv = driver->p11.C_Login(
-        driver->session, userType, reinterpret_cast<CK_UTF8CHAR*>(pinBytes.data()), pinLength);
-    Record(rv);
+    const CK_RV rv = Call(&Pkcs11Table::C_Login, session, userType,
+                          reinterpret_cast<CK_UTF8CHAR*>(pinBytes.data()), pinLength);
     const TZentorError result = MapLoginResult(rv);
-    driver->loggedIn = result == ZTNoError;
+    loggedIn = result == ZTNoError;
     return result;
 }
 
-TZentorError CZentor::HlOpen() {
-    if (driver->hlHandle != -1) {
+TZentorError CTokenAccess::HlOpen() {
+    if (!IsHl()) {
+        return ZTOpenSessionFailed;
+    }
+    int32_t& handle = driver->HlHandle();
+    if (handle != -1) {
         return ZTNoError;
     }
     // A device that fails to open may still have written the handle; -1 keeps meaning
     // "no handle" so the next attempt opens again.
-    if (driver->hl.hl_on(&driver->hlHandle, 1, 0) != HL_OK) {
-        driver->hlHandle = -1;
+    if (HlCall(&HlTable::hl_on, &handle, 1, 0) != HL_OK) {
+        handle = -1;
         return ZTOpenSessionFailed;
     }
     return ZTNoError;
 }
 
-TZentorError CZentor::HlLogon(BSTR pin, bool sessionOnly) {
-    if (driver->loggedIn) {
+TZentorError CTokenAccess::HlLogon(BSTR pin, LoginDepth depth) {
+    if (loggedIn) {
         return ZTNoError;
     }
     if (HlOpen() != ZTNoError) {
         return ZTOpenSessionFailed;
     }
-    if (sessionOnly) {
+    if (depth == LoginDepth::SessionOnly) {
         return ZTNoError;
     }
     const std::string typed = ToHebrewKeyboard(ToAnsiText(pin, CP_ACP));
     const TZentorError result =
-        MapHlLogonResult(driver->hl.hl_logon(driver->hlHandle, typed.c_str()));
-    driver->loggedIn = result == ZTNoError;
+        MapHlLogonResult(HlCall(&HlTable::hl_logon, driver->HlHandle(), typed.c_str()));
+    loggedIn = result == ZTNoError;
     return result;
 }
 
-TZentorError CZentor::LoginToToken(CK_USER_TYPE userType, BSTR pin, bool sessionOnly) {
+TZentorError CTokenAccess::LoginToToken(CK_USER_TYPE userType, BSTR pin, LoginDepth depth) {
     CK_SLOT_ID slot = 0;
-    const TZentorError selected = SelectToken(true, slot, false);
+    const TZentorError selected = SelectToken(TokenScope::Service, slot, Families::All);
     if (selected != ZTNoError) {
         return selected;
     }
     if (driver->IsHl()) {
-        return HlLogon(pin, sessionOnly);
+        return HlLogon(pin, depth);
     }
-    return Login(slot, userType, pin, sessionOnly);
+    return Login(slot, userType, pin, depth);
 }

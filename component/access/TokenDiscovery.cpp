@@ -1,12 +1,9 @@
 // Counting tokens, choosing a driver library automatically and choosing the one token
-// an operation works on. The slot-scan cache in the driver avoids reading slot and
-// token information while the number of slots with a token stays the same.
-#include "component/CZentor.h"
-
+// an operation works on. The slot-scan cache avoids reading slot and token information
+// while the number of slots with a token stays the same.
 #include <algorithm>
-#include <cstring>
 
-#include "component/access/CTokenDriver.h"
+#include "component/access/CTokenAccess.h"
 #include "component/access/HlCardReader.h"
 #include "component/access/LibraryTokenCounts.h"
 #include "component/access/TokenLabels.h"
@@ -18,152 +15,157 @@ constexpr CK_FLAGS kPresentHardwareToken = CKF_HW_SLOT | CKF_TOKEN_PRESENT;
 
 } // namespace
 
-void CZentor::UseDriver(LONG cardType) {
-    ReplaceDriver(std::make_unique<CTokenDriver>(DriverLibraryName(cardType), cardType));
-}
-
-LONG CZentor::CountTokens(bool norvaOnly, bool autoDetect, bool skipHl) {
+LONG CTokenAccess::CountTokens(TokenScope scope, Fallback fallback, Families families) {
     if (!driver) {
-        return AutoDetectDriver(norvaOnly, skipHl);
+        return AutoDetectDriver(scope, families);
     }
     if (driver->IsHl()) {
-        return skipHl ? 0 : CountHlTokens(norvaOnly, autoDetect);
+        return families == Families::Pkcs11Only ? 0 : CountHlTokens(scope, fallback);
     }
     CK_SLOT_ID slots[kMaxSlots] = {};
     CK_ULONG count = kMaxSlots;
-    const CK_RV rv = driver->p11.C_GetSlotList(CK_TRUE, slots, &count);
-    Record(rv);
+    const CK_RV rv = Call(&Pkcs11Table::C_GetSlotList, CK_TRUE, slots, &count);
     if (rv != CKR_OK || count == 0) {
-        driver->slotCount = 0;
-        driver->tokenCount = 0;
-        driver->norvaTokenCount = 0;
-        return autoDetect ? AutoDetectDriver(norvaOnly, skipHl) : 0;
+        caches.slotCount = 0;
+        caches.tokenCount = 0;
+        caches.norvaTokenCount = 0;
+        return fallback == Fallback::AutoDetect ? AutoDetectDriver(scope, families) : 0;
     }
     // A driver that claims more slots than the list holds is read only as far as the list.
     count = std::min(count, kMaxSlots);
-    if (static_cast<LONG>(count) == driver->slotCount && driver->tokenCount > 0) {
-        return norvaOnly ? driver->norvaTokenCount : driver->tokenCount;
+    const bool cached = static_cast<LONG>(count) == caches.slotCount && caches.tokenCount > 0;
+    if (!cached) {
+        const LONG slotCount = static_cast<LONG>(count);
+        caches = {}; // the holder record and the public key are read again
+        caches.slotCount = slotCount;
+        for (CK_ULONG i = 0; i < count; ++i) {
+            ScanSlot(slots[i]);
+        }
+        if (caches.tokenCount == 0 && fallback == Fallback::AutoDetect) {
+            return AutoDetectDriver(scope, families);
+        }
     }
-    driver->record = {};
-    std::memset(driver->publicKey, 0, sizeof driver->publicKey);
-    driver->norvaTokenCount = 0;
-    driver->tokenCount = 0;
-    driver->pendrelReaderCount = 0;
-    driver->slotCount = static_cast<LONG>(count);
-    for (CK_ULONG i = 0; i < count; ++i) {
-        ScanSlot(slots[i], norvaOnly);
-    }
-    if (driver->tokenCount == 0 && autoDetect) {
-        return AutoDetectDriver(norvaOnly, skipHl);
-    }
-    // With more than one token present, a count of service tokens reports all of them.
-    if (!norvaOnly || driver->tokenCount > 1) {
-        return driver->tokenCount;
-    }
-    return driver->norvaTokenCount;
+    // The cache answers as a rescan would: with more than one token present, a count of
+    // service tokens reports all of them.
+    return scope == TokenScope::Any ? caches.tokenCount : caches.ServiceCount();
 }
 
-void CZentor::ScanSlot(CK_SLOT_ID slot, bool norvaOnly) {
+void CTokenAccess::ScanSlot(CK_SLOT_ID slot) {
     CK_SLOT_INFO slotInfo = {};
-    const CK_RV rv = driver->p11.C_GetSlotInfo(slot, &slotInfo);
-    Record(rv);
+    const CK_RV rv = Call(&Pkcs11Table::C_GetSlotInfo, slot, &slotInfo);
     if (rv != CKR_OK || (slotInfo.flags & kPresentHardwareToken) != kPresentHardwareToken) {
         return;
     }
     CK_TOKEN_INFO tokenInfo = {};
-    if (driver->p11.C_GetTokenInfo(slot, &tokenInfo) != CKR_OK) {
+    if (CallUnrecorded(&Pkcs11Table::C_GetTokenInfo, slot, &tokenInfo) != CKR_OK) {
         // Some readers cannot describe the token they hold; it still counts.
         if (IsPendrelReader(slotInfo)) {
-            ++driver->pendrelReaderCount;
-            ++driver->tokenCount;
-            if (!norvaOnly) {
-                driver->selectedSlot = slot;
-            }
+            ++caches.pendrelReaderCount;
+            ++caches.tokenCount;
+            caches.anySlot = slot;
         }
         return;
     }
-    ++driver->tokenCount;
-    if (!norvaOnly) {
-        driver->selectedSlot = slot;
-    }
+    ++caches.tokenCount;
+    caches.anySlot = slot;
     if (IsNorvaLabel(tokenInfo)) {
-        ++driver->norvaTokenCount;
-        if (norvaOnly) {
-            driver->selectedSlot = slot;
-        }
+        ++caches.norvaTokenCount;
+        caches.serviceSlot = slot;
     }
 }
 
-LONG CZentor::AutoDetectDriver(bool norvaOnly, bool skipHl) {
-    ReplaceDriver(nullptr);
+// Makes the library of `cardType` current and counts all its tokens.
+LONG CTokenAccess::TryLibrary(LONG cardType) {
+    UseDriver(cardType);
+    return CountTokens(TokenScope::Any, Fallback::None, Families::All);
+}
+
+LONG CTokenAccess::AutoDetectDriver(TokenScope scope, Families families) {
+    DropDriver();
+    const bool service = scope == TokenScope::Service;
     LibraryTokenCounts counts;
-    // Each library in turn; one that holds the single service token sought is kept.
-    if (!skipHl) {
-        UseDriver(kCardBrevo);
-        counts.brevo = CountTokens(false, false, false);
-        if (norvaOnly && counts.brevo == 1 && driver->norvaTokenCount == 1) {
+    // Each library in turn; one that sees a service token is kept when a service token is
+    // sought, and then answers as its own count would.
+    if (families == Families::All) {
+        counts.brevo = TryLibrary(kCardBrevo);
+        if (service && counts.brevo == 1 && caches.norvaTokenCount == 1) {
             return 1;
         }
     }
-    UseDriver(kCardTavlink);
-    counts.tavlink = CountTokens(false, false, false);
-    if (norvaOnly && driver->norvaTokenCount == 1) {
-        return 1;
+    counts.tavlink = TryLibrary(kCardTavlink);
+    if (service && caches.norvaTokenCount == 1) {
+        return caches.ServiceCount();
     }
-    UseDriver(kCardEToken);
-    counts.eToken = CountTokens(false, false, false);
-    if (norvaOnly && driver->norvaTokenCount == 1) {
-        return 1;
+    counts.etPkcs11 = TryLibrary(kCardEtPkcs11);
+    if (service && caches.norvaTokenCount == 1) {
+        return caches.ServiceCount();
     }
-    ReplaceDriver(nullptr);
+    DropDriver();
     counts.RemoveShared();
     const LONG total = counts.Total();
     if (total != 1) {
         return total; // none, or more than one: no driver is chosen
     }
     UseDriver(counts.OnlyCardType());
-    return CountTokens(norvaOnly, false, false);
+    return CountTokens(scope, Fallback::None, Families::All);
 }
 
-LONG CZentor::CountHlTokens(bool norvaOnly, bool autoDetect) {
-    if (!driver || !driver->IsHl()) {
-        return autoDetect ? AutoDetectDriver(norvaOnly, false) : 0;
+LONG CTokenAccess::CountHlTokens(TokenScope scope, Fallback fallback) {
+    if (!IsHl()) {
+        return fallback == Fallback::AutoDetect ? AutoDetectDriver(scope, Families::All) : 0;
     }
-    const LONG result = HlOpen() == ZTNoError ? CountInsertedCard(norvaOnly) : 0;
-    if (driver->tokenCount != 0 || !autoDetect) {
+    const LONG result = HlOpen() == ZTNoError ? CountInsertedCard(scope) : 0;
+    if (caches.tokenCount != 0 || fallback == Fallback::None) {
         return result;
     }
-    return AutoDetectDriver(norvaOnly, false);
+    return AutoDetectDriver(scope, Families::All);
 }
 
-LONG CZentor::CountInsertedCard(bool norvaOnly) {
-    if (driver->hl.hl_is_media_available(driver->hlHandle) != HL_OK) {
-        driver->slotCount = 0;
-        driver->tokenCount = 0;
-        driver->norvaTokenCount = 0;
-        driver->hlKeyLength = 0;
+LONG CTokenAccess::CountInsertedCard(TokenScope scope) {
+    if (HlCall(&HlTable::hl_is_media_available, driver->HlHandle()) != HL_OK) {
+        caches.slotCount = 0;
+        caches.tokenCount = 0;
+        caches.norvaTokenCount = 0;
+        caches.hlKeyLength = 0;
         return 0;
     }
-    if (driver->slotCount == 0) {
-        ReadInsertedCard(*driver); // read once per inserted card
+    if (caches.slotCount == 0) {
+        ReadInsertedCard(driver->Hl(), driver->HlHandle(), caches); // once per inserted card
     }
-    if (!norvaOnly) {
+    if (scope == TokenScope::Any) {
         return 1;
     }
-    return driver->record.UserID[0] != '\0' ? 1 : 0;
+    return caches.record.UserID[0] != '\0' ? 1 : 0;
 }
 
-TZentorError CZentor::SelectToken(bool norvaOnly, CK_SLOT_ID& slot, bool skipHl) {
-    const LONG count = CountTokens(norvaOnly, false, skipHl);
+LONG CTokenAccess::CountForCaller(TokenScope scope) {
+    LONG count = CountTokens(scope, Fallback::AutoDetect, Families::All);
+    // A reader that could not describe its token may belong to another library's
+    // device: forget the driver and let automatic choice look at all of them.
+    if (count == 0 && driver && caches.pendrelReaderCount > 0) {
+        DropDriver();
+        count = CountTokens(scope, Fallback::AutoDetect, Families::All);
+    }
+    EndSession();
+    return count;
+}
+
+TZentorError CTokenAccess::SelectToken(TokenScope scope, CK_SLOT_ID& slot, Families families) {
+    const LONG count = CountTokens(scope, Fallback::None, families);
+    if (count >= 2) {
+        return ZTTooManyTokens; // also when automatic choice left no driver chosen
+    }
     if (count <= 0 || !driver) {
         return ZTLabeledTokenNotFound;
     }
-    if (count >= 2) {
-        return ZTTooManyTokens;
+    if (scope == TokenScope::Any) {
+        slot = caches.anySlot;
+        return ZTNoError;
     }
-    slot = driver->selectedSlot;
-    if (norvaOnly && driver->norvaTokenCount <= 0) {
+    // Never the slot of a token that is not a service token.
+    if (caches.norvaTokenCount <= 0) {
         return ZTNoTokenInserted;
     }
+    slot = caches.serviceSlot;
     return ZTNoError;
 }

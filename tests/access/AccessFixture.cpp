@@ -41,21 +41,15 @@ void AccessTest::RemoveCard() {
 }
 
 LONG AccessTest::TokensCount() {
-    LONG count = -1;
-    EXPECT_EQ(zentor.get_TokensCount(&count), S_OK);
-    return count;
+    return access.CountForCaller(TokenScope::Any);
 }
 
 LONG AccessTest::NorvaEFTTokensCount() {
-    LONG count = -1;
-    EXPECT_EQ(zentor.get_NorvaEFTTokensCount(&count), S_OK);
-    return count;
+    return access.CountForCaller(TokenScope::Service);
 }
 
 LONG AccessTest::CardType() {
-    LONG cardType = -1;
-    EXPECT_EQ(zentor.get_CardType(&cardType), S_OK);
-    return cardType;
+    return access.CardType();
 }
 
 std::vector<sim::CCallRecord> AccessTest::TokenCallsOf(const std::string& function,

@@ -1,5 +1,6 @@
-// A CZentor whose driver libraries are the simulators, installed under the drivers'
-// names in a folder of the test's own that the library loader searches last.
+// A CZentor and a CTokenAccess whose driver libraries are the simulators, installed
+// under the drivers' names in a folder of the test's own that the library loader
+// searches last.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -9,7 +10,7 @@
 
 #include "component/CZentor.h"
 #include "testing/support/SimFixture.h"
-#include "tests/access/ZentorTestAccess.h"
+#include "component/access/CTokenAccess.h"
 
 inline constexpr char kServiceLabel[] = "Trellmoor";
 
@@ -43,6 +44,7 @@ protected:
     void RemoveTokens(const std::string& stateName = "");
     void RemoveCard();
 
+    // What the TokensCount and NorvaEFTTokensCount members report, through `access`.
     LONG TokensCount();
     LONG NorvaEFTTokensCount();
     LONG CardType();
@@ -55,5 +57,5 @@ protected:
 
     sim::CSimFixture sims;
     CZentor zentor;
-    CZentorTestAccess access{zentor};
+    CTokenAccess access;
 };

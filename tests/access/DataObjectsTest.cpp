@@ -12,21 +12,21 @@ protected:
     void SetUp() override {
         InstallTavlink();
         sims.PrepareToken(kServiceLabel, "87654321", "1234");
-        zentor.put_CardType(1);
+        access.UseDriver(1);
     }
 
     TZentorError Write(const sim::Bytes& value, const std::string& label = kRecordLabel) {
         const TestBstr text(label);
         return access.WriteDataObject(nullptr, text.get(), value.data(),
-                                      static_cast<CK_ULONG>(value.size()), false);
+                                      static_cast<CK_ULONG>(value.size()), Visibility::Public);
     }
 
     TZentorError Find(const std::string& label, CK_OBJECT_HANDLE& handle) {
         const TestBstr text(label);
         CK_SLOT_ID slot = 0;
-        EXPECT_EQ(access.SelectToken(true, slot, true), ZTNoError);
+        EXPECT_EQ(access.SelectToken(TokenScope::Service, slot, Families::Pkcs11Only), ZTNoError);
         EXPECT_EQ(access.OpenSession(slot), ZTNoError);
-        return access.FindObject(CKO_DATA, text.get(), handle, false);
+        return access.FindObject(CKO_DATA, text.get(), handle, Visibility::Public);
     }
 
     const std::vector<tokensim::CObject> Objects() {
@@ -106,12 +106,13 @@ TEST_F(DataObjects, SearchSendsTextValuesWithTheirZeroByte) {
 
 TEST_F(DataObjects, SearchForAKeyLeavesOutTheApplication) {
     CK_SLOT_ID slot = 0;
-    ASSERT_EQ(access.SelectToken(true, slot, true), ZTNoError);
+    ASSERT_EQ(access.SelectToken(TokenScope::Service, slot, Families::Pkcs11Only), ZTNoError);
     ASSERT_EQ(access.OpenSession(slot), ZTNoError);
     sims.ClearCalls();
     const TestBstr label("NORVA PKCS#11 KEY");
     CK_OBJECT_HANDLE handle = 0;
-    EXPECT_EQ(access.FindObject(CKO_PUBLIC_KEY, label.get(), handle, false), ZTDataItemNotFound);
+    EXPECT_EQ(access.FindObject(CKO_PUBLIC_KEY, label.get(), handle, Visibility::Public),
+              ZTDataItemNotFound);
     const auto inits = TokenCallsOf("C_FindObjectsInit");
     ASSERT_EQ(inits.size(), 1u);
     EXPECT_EQ(inits[0].Arg("count"), "4");
@@ -147,7 +148,7 @@ TEST_F(DataObjects, FailedSearchStartIsStillFinalised) {
     sims.ClearCalls();
     CK_OBJECT_HANDLE handle = 0;
     EXPECT_EQ(Find(kRecordLabel, handle), ZTFindObjectsInitFailed);
-    EXPECT_EQ(access.Pkcs11Error(), ZT_CKR_OPERATION_ACTIVE);
+    EXPECT_EQ(access.LastDriverResult(), ZT_CKR_OPERATION_ACTIVE);
     EXPECT_EQ(TokenCallCount("C_FindObjects"), 0u);
     EXPECT_EQ(TokenCallCount("C_FindObjectsFinal"), 1u);
 }
@@ -156,17 +157,17 @@ TEST_F(DataObjects, FailedSearchGivesFindObjectsFailed) {
     sims.InjectTokenFault("C_FindObjects", 0x80000001);
     CK_OBJECT_HANDLE handle = 0;
     EXPECT_EQ(Find(kRecordLabel, handle), ZTFindObjectsFailed);
-    EXPECT_EQ(access.Pkcs11Error(), 0x80000001u);
+    EXPECT_EQ(access.LastDriverResult(), 0x80000001u);
 }
 
 TEST_F(DataObjects, RefusedCreationAndUpdateGiveTheirCodes) {
     sims.InjectTokenFault("C_CreateObject", CKR_DEVICE_MEMORY, 1);
     EXPECT_EQ(Write(Pattern(10, 1)), ZTCreateObjectFailed);
-    EXPECT_EQ(access.Pkcs11Error(), ZT_CKR_DEVICE_MEMORY);
+    EXPECT_EQ(access.LastDriverResult(), ZT_CKR_DEVICE_MEMORY);
     ASSERT_EQ(Write(Pattern(10, 1)), ZTNoError);
     sims.InjectTokenFault("C_SetAttributeValue", CKR_ATTRIBUTE_READ_ONLY, 1);
     EXPECT_EQ(Write(Pattern(10, 2)), ZTSetAttributeValueFailed);
-    EXPECT_EQ(access.Pkcs11Error(), ZT_CKR_ATTRIBUTE_READ_ONLY);
+    EXPECT_EQ(access.LastDriverResult(), ZT_CKR_ATTRIBUTE_READ_ONLY);
 }
 
 TEST_F(DataObjects, ReadingAShorterValueReturnsItsLength) {
@@ -175,17 +176,18 @@ TEST_F(DataObjects, ReadingAShorterValueReturnsItsLength) {
     CK_BYTE buffer[175] = {};
     CK_ULONG length = sizeof buffer;
     const TestBstr label(kRecordLabel);
-    EXPECT_EQ(access.ReadDataObject(nullptr, label.get(), buffer, length, false), ZTNoError);
+    EXPECT_EQ(access.ReadDataObject(nullptr, label.get(), buffer, length, Visibility::Public),
+              ZTNoError);
     ASSERT_EQ(length, 100u);
     EXPECT_EQ(sim::Bytes(buffer, buffer + length), value);
-    EXPECT_TRUE(access.Driver()->sessionOpen); // the caller ends it
+    EXPECT_TRUE(access.SessionOpen()); // the caller ends it
 }
 
 TEST_F(DataObjects, ReadingAMissingObjectGivesNotFound) {
     CK_BYTE buffer[175] = {};
     CK_ULONG length = sizeof buffer;
     const TestBstr label(kRecordLabel);
-    EXPECT_EQ(access.ReadDataObject(nullptr, label.get(), buffer, length, false),
+    EXPECT_EQ(access.ReadDataObject(nullptr, label.get(), buffer, length, Visibility::Public),
               ZTDataItemNotFound);
 }
 
@@ -195,9 +197,9 @@ TEST_F(DataObjects, RefusedReadGivesGetAttributeValueFailed) {
     CK_BYTE buffer[175] = {};
     CK_ULONG length = sizeof buffer;
     const TestBstr label(kRecordLabel);
-    EXPECT_EQ(access.ReadDataObject(nullptr, label.get(), buffer, length, false),
+    EXPECT_EQ(access.ReadDataObject(nullptr, label.get(), buffer, length, Visibility::Public),
               ZTGetAttributeValueFailed);
-    EXPECT_EQ(access.Pkcs11Error(), ZT_CKR_ATTRIBUTE_SENSITIVE);
+    EXPECT_EQ(access.LastDriverResult(), ZT_CKR_ATTRIBUTE_SENSITIVE);
 }
 
 TEST_F(DataObjects, PrivateObjectNeedsAUserLogin) {
@@ -205,7 +207,8 @@ TEST_F(DataObjects, PrivateObjectNeedsAUserLogin) {
     const TestBstr label("Secret");
     const TestBstr pin("1234");
     sims.ClearCalls();
-    EXPECT_EQ(access.WriteDataObject(pin.get(), label.get(), value.data(), 8, true), ZTNoError);
+    EXPECT_EQ(access.WriteDataObject(pin.get(), label.get(), value.data(), 8, Visibility::Private),
+              ZTNoError);
     EXPECT_EQ(TokenCallCount("C_Login"), 1u);
     EXPECT_EQ(TokenCallsOf("C_CreateObject").at(0).Arg("CKA_PRIVATE"), "1");
 }
@@ -215,21 +218,22 @@ TEST_F(DataObjects, WrongPinForAPrivateObjectStopsBeforeTheSearch) {
     const TestBstr label("Secret");
     const TestBstr pin("9999");
     sims.ClearCalls();
-    EXPECT_EQ(access.WriteDataObject(pin.get(), label.get(), value.data(), 8, true), ZTLoginFailed);
+    EXPECT_EQ(access.WriteDataObject(pin.get(), label.get(), value.data(), 8, Visibility::Private),
+              ZTLoginFailed);
     EXPECT_EQ(TokenCallCount("C_FindObjectsInit"), 0u);
 }
 
 TEST_F(DataObjects, DeviceFamilyHasNoDataObjects) {
     InstallBrevo();
-    zentor.put_CardType(2);
+    access.UseDriver(2);
     sims.ClearCalls();
     const sim::Bytes value = Pattern(8, 3);
     const TestBstr label(kRecordLabel);
-    EXPECT_EQ(access.WriteDataObject(nullptr, label.get(), value.data(), 8, false),
+    EXPECT_EQ(access.WriteDataObject(nullptr, label.get(), value.data(), 8, Visibility::Public),
               ZTLabeledTokenNotFound);
     CK_BYTE buffer[175] = {};
     CK_ULONG length = sizeof buffer;
-    EXPECT_EQ(access.ReadDataObject(nullptr, label.get(), buffer, length, false),
+    EXPECT_EQ(access.ReadDataObject(nullptr, label.get(), buffer, length, Visibility::Public),
               ZTLabeledTokenNotFound);
     EXPECT_TRUE(sims.TokenCalls().empty());
     EXPECT_EQ(HlCallCount("hl_on"), 0u);

@@ -18,8 +18,8 @@ protected:
 };
 
 TEST_F(DriverAnswerBounds, SlotCountAboveTheListIsReadOnlyAsFarAsTheList) {
-    zentor.put_CardType(1);
-    Pkcs11Table& p11 = access.Driver()->p11;
+    access.UseDriver(1);
+    Pkcs11Table& p11 = access.Pkcs11();
     p11.C_GetSlotList = [](CK_BBOOL, CK_SLOT_ID_PTR list, CK_ULONG_PTR count) -> CK_RV {
         for (CK_ULONG i = 0; i < *count; ++i) {
             list[i] = 100 + i;
@@ -32,27 +32,29 @@ TEST_F(DriverAnswerBounds, SlotCountAboveTheListIsReadOnlyAsFarAsTheList) {
         *info = CK_SLOT_INFO{};
         return slot < 120 ? CKR_OK : CKR_SLOT_ID_INVALID;
     };
-    EXPECT_EQ(access.CountTokens(false, false, false), 0);
+    EXPECT_EQ(access.CountTokens(TokenScope::Any, Fallback::None, Families::All), 0);
     EXPECT_EQ(slotInfoCalls, 20);
-    EXPECT_EQ(access.Driver()->slotCount, 20);
-    EXPECT_EQ(access.Pkcs11Error(), ZT_CKR_OK);
+    EXPECT_EQ(access.Caches().slotCount, 20);
+    EXPECT_EQ(access.LastDriverResult(), ZT_CKR_OK);
 }
 
 TEST_F(DriverAnswerBounds, ValueLengthAboveTheBufferIsCutToTheBuffer) {
     sims.PrepareToken(kServiceLabel, "87654321", "1234");
-    zentor.put_CardType(1);
+    access.UseDriver(1);
     const CK_BYTE value[4] = {1, 2, 3, 4};
     const TestBstr label("NorvaEFTUserData");
-    ASSERT_EQ(access.WriteDataObject(nullptr, label.get(), value, 4, false), ZTNoError);
-    access.Driver()->p11.C_GetAttributeValue = [](CK_SESSION_HANDLE, CK_OBJECT_HANDLE,
-                                                  CK_ATTRIBUTE_PTR attributes, CK_ULONG) -> CK_RV {
+    ASSERT_EQ(access.WriteDataObject(nullptr, label.get(), value, 4, Visibility::Public),
+              ZTNoError);
+    access.Pkcs11().C_GetAttributeValue = [](CK_SESSION_HANDLE, CK_OBJECT_HANDLE,
+                                             CK_ATTRIBUTE_PTR attributes, CK_ULONG) -> CK_RV {
         std::memset(attributes[0].pValue, 0xAB, attributes[0].ulValueLen);
         attributes[0].ulValueLen = 5000;
         return CKR_OK;
     };
     CK_BYTE buffer[175] = {};
     CK_ULONG length = sizeof buffer;
-    EXPECT_EQ(access.ReadDataObject(nullptr, label.get(), buffer, length, false), ZTNoError);
+    EXPECT_EQ(access.ReadDataObject(nullptr, label.get(), buffer, length, Visibility::Public),
+              ZTNoError);
     EXPECT_EQ(length, 175u);
 }
 

@@ -11,8 +11,8 @@ using DriverLoading = AccessTest;
 
 TEST_F(DriverLoading, TwoDriversOfOneLibraryInitialiseOnceAndFinaliseOnceAtTheLast) {
     InstallEToken();
-    auto first = std::make_unique<CTokenDriver>("eTpkcs11.dll", kCardEToken);
-    auto second = std::make_unique<CTokenDriver>("eTpkcs11.dll", kCardEToken);
+    auto first = std::make_unique<CTokenDriver>("eTpkcs11.dll", kCardEtPkcs11);
+    auto second = std::make_unique<CTokenDriver>("eTpkcs11.dll", kCardEtPkcs11);
     ASSERT_TRUE(first->IsLoaded());
     const auto initialised = TokenCallsOf("C_Initialize");
     ASSERT_EQ(initialised.size(), 1u);
@@ -30,12 +30,12 @@ TEST_F(DriverLoading, LibraryLackingAnEntryPointLoadsAndOnlyThatCallAnswersNotSu
     CTokenDriver driver("tavlink.dll", kCardTavlink);
     ASSERT_TRUE(driver.IsLoaded());
     CK_UTF8CHAR label[32] = {};
-    EXPECT_EQ(driver.p11.C_InitToken(0, nullptr, 0, label), CKR_FUNCTION_NOT_SUPPORTED);
+    EXPECT_EQ(driver.Pkcs11().C_InitToken(0, nullptr, 0, label), CKR_FUNCTION_NOT_SUPPORTED);
     EXPECT_EQ(TokenCallCount("C_InitToken"), 0u);
 
     CK_SLOT_ID slots[4] = {};
     CK_ULONG count = 4;
-    EXPECT_EQ(driver.p11.C_GetSlotList(CK_TRUE, slots, &count), CKR_OK);
+    EXPECT_EQ(driver.Pkcs11().C_GetSlotList(CK_TRUE, slots, &count), CKR_OK);
     EXPECT_EQ(count, 1u);
 }
 
@@ -44,15 +44,15 @@ TEST_F(DriverLoading, MissingLibraryGivesStubsForItsWholeFamily) {
     EXPECT_FALSE(pkcs11.IsLoaded());
     EXPECT_EQ(pkcs11.GetCardType(), kCardTavlink);
     CK_ULONG count = 0;
-    EXPECT_EQ(pkcs11.p11.C_GetSlotList(CK_TRUE, nullptr, &count), CKR_FUNCTION_NOT_SUPPORTED);
-    EXPECT_EQ(pkcs11.p11.C_Finalize(nullptr), CKR_FUNCTION_NOT_SUPPORTED);
-    EXPECT_EQ(pkcs11.p11.C_WaitForSlotEvent(0, nullptr, nullptr), CKR_FUNCTION_NOT_SUPPORTED);
+    EXPECT_EQ(pkcs11.Pkcs11().C_GetSlotList(CK_TRUE, nullptr, &count), CKR_FUNCTION_NOT_SUPPORTED);
+    EXPECT_EQ(pkcs11.Pkcs11().C_Finalize(nullptr), CKR_FUNCTION_NOT_SUPPORTED);
+    EXPECT_EQ(pkcs11.Pkcs11().C_WaitForSlotEvent(0, nullptr, nullptr), CKR_FUNCTION_NOT_SUPPORTED);
 
     CTokenDriver device("brevo32.dll", kCardBrevo);
     EXPECT_FALSE(device.IsLoaded());
     int32_t handle = -1;
-    EXPECT_EQ(device.hl.hl_on(&handle, 1, 0), 84);
-    EXPECT_EQ(device.hl.hl_sign(handle, nullptr, 0, nullptr, 0, 0), 84);
+    EXPECT_EQ(device.Hl().hl_on(&handle, 1, 0), 84);
+    EXPECT_EQ(device.Hl().hl_sign(handle, nullptr, 0, nullptr, 0, 0), 84);
 }
 
 TEST_F(DriverLoading, DeviceDriverThatNeverOpenedAHandleSendsOffWithMinusOne) {
@@ -65,21 +65,29 @@ TEST_F(DriverLoading, DeviceDriverThatNeverOpenedAHandleSendsOffWithMinusOne) {
 }
 
 TEST_F(DriverLoading, CardTypeNamesTheChosenLibraryAndOtherNumbersChooseNone) {
-    EXPECT_EQ(CardType(), 0);
-    zentor.put_CardType(3);
-    EXPECT_EQ(CardType(), 3);
-    ASSERT_NE(access.Driver(), nullptr);
-    EXPECT_FALSE(access.Driver()->IsLoaded()); // no library installed: stubs answer
+    const auto cardType = [&] {
+        LONG value = -1;
+        EXPECT_EQ(zentor.get_CardType(&value), S_OK);
+        return value;
+    };
+    EXPECT_EQ(cardType(), 0);
+    EXPECT_EQ(zentor.put_CardType(3), S_OK);
+    EXPECT_EQ(cardType(), 3);
     zentor.put_CardType(7);
-    EXPECT_EQ(CardType(), 0);
-    EXPECT_EQ(access.Driver(), nullptr);
+    EXPECT_EQ(cardType(), 0);
+
+    access.UseDriver(kCardEtPkcs11);
+    EXPECT_TRUE(access.HasDriver());
+    EXPECT_FALSE(access.IsLoaded()); // no library installed: stubs answer
+    access.UseDriver(7);
+    EXPECT_FALSE(access.HasDriver());
 }
 
 TEST_F(DriverLoading, CardTypeLeavesTheErrorPropertiesAlone) {
     InstallTavlink();
-    access.SetPkcs11Error(static_cast<TPKCS11Error>(0x80000001));
-    zentor.put_CardType(1);
-    EXPECT_EQ(access.Pkcs11Error(), 0x80000001u);
+    access.Record(0x80000001);
+    access.UseDriver(kCardTavlink);
+    EXPECT_EQ(access.LastDriverResult(), 0x80000001u);
 }
 
 TEST_F(DriverLoading, DriversInstalledIsRetriedUntilALibraryLoadsAndThenStaysTrue) {

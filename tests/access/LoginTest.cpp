@@ -11,12 +11,12 @@ protected:
     void PrepareServiceToken() {
         InstallTavlink();
         sims.PrepareToken(kServiceLabel, "87654321", "1234");
-        zentor.put_CardType(1);
+        access.UseDriver(1);
         sims.ClearCalls();
     }
     TZentorError LogIn(const std::string& pin) {
         const TestBstr text(pin);
-        return access.LoginToToken(CKU_USER, text.get(), false);
+        return access.LoginToToken(CKU_USER, text.get(), LoginDepth::User);
     }
 };
 
@@ -35,8 +35,8 @@ TEST_P(LoginResult, MapsTheTokensAnswerAndRecordsItUnchanged) {
         sims.InjectTokenFault("C_Login", static_cast<uint32_t>(c.tokenAnswer));
     }
     EXPECT_EQ(LogIn("1234"), c.expected);
-    EXPECT_EQ(access.Pkcs11Error(), c.tokenAnswer);
-    EXPECT_EQ(access.Driver()->loggedIn, c.loggedIn);
+    EXPECT_EQ(access.LastDriverResult(), c.tokenAnswer);
+    EXPECT_EQ(access.LoggedIn(), c.loggedIn);
 }
 
 INSTANTIATE_TEST_SUITE_P(Answers, LoginResult,
@@ -68,16 +68,16 @@ TEST_F(Login, FailedSessionGivesOpenSessionFailedAndNoLogin) {
     PrepareServiceToken();
     sims.InjectTokenFault("C_OpenSession", CKR_TOKEN_NOT_PRESENT);
     EXPECT_EQ(LogIn("1234"), ZTOpenSessionFailed);
-    EXPECT_EQ(access.Pkcs11Error(), ZT_CKR_TOKEN_NOT_PRESENT);
+    EXPECT_EQ(access.LastDriverResult(), ZT_CKR_TOKEN_NOT_PRESENT);
     EXPECT_EQ(TokenCallCount("C_Login"), 0u);
 }
 
 TEST_F(Login, SessionOnlyOpensASessionWithoutLoggingIn) {
     PrepareServiceToken();
     const TestBstr pin("1234");
-    EXPECT_EQ(access.LoginToToken(CKU_USER, pin.get(), true), ZTNoError);
-    EXPECT_TRUE(access.Driver()->sessionOpen);
-    EXPECT_FALSE(access.Driver()->loggedIn);
+    EXPECT_EQ(access.LoginToToken(CKU_USER, pin.get(), LoginDepth::SessionOnly), ZTNoError);
+    EXPECT_TRUE(access.SessionOpen());
+    EXPECT_FALSE(access.LoggedIn());
     EXPECT_EQ(TokenCallCount("C_Login"), 0u);
 }
 
@@ -87,15 +87,15 @@ TEST_F(Login, EndSessionClosesTheSessionWithoutLoggingOut) {
     access.EndSession();
     EXPECT_EQ(TokenCallCount("C_CloseSession"), 1u);
     EXPECT_EQ(TokenCallCount("C_Logout"), 0u);
-    EXPECT_FALSE(access.Driver()->sessionOpen);
-    EXPECT_FALSE(access.Driver()->loggedIn);
+    EXPECT_FALSE(access.SessionOpen());
+    EXPECT_FALSE(access.LoggedIn());
     access.EndSession();
     EXPECT_EQ(TokenCallCount("C_CloseSession"), 1u);
 }
 
 TEST_F(Login, NullPinIsTheEmptyPin) {
     PrepareServiceToken();
-    EXPECT_EQ(access.LoginToToken(CKU_USER, nullptr, false), ZTLoginFailed);
+    EXPECT_EQ(access.LoginToToken(CKU_USER, nullptr, LoginDepth::User), ZTLoginFailed);
     const auto logins = TokenCallsOf("C_Login");
     ASSERT_EQ(logins.size(), 1u);
     EXPECT_EQ(logins[0].Arg("pin"), "");
@@ -105,11 +105,11 @@ class DeviceLogin : public AccessTest {
 protected:
     void SetUp() override {
         InstallBrevo();
-        zentor.put_CardType(2);
+        access.UseDriver(2);
     }
     TZentorError LogIn(const std::string& pin) {
         const TestBstr text(pin);
-        return access.LoginToToken(CKU_USER, text.get(), false);
+        return access.LoginToToken(CKU_USER, text.get(), LoginDepth::User);
     }
     void SetDevicePin(const sim::Bytes& pin) {
         sims.EditCard([&](hlsim::CHlState& card) { card.pin = pin; });
@@ -119,7 +119,7 @@ protected:
 TEST_F(DeviceLogin, PinReachesTheDeviceAsTypedOnAHebrewKeyboard) {
     SetDevicePin(sim::Bytes{0x99, '1', 0x80});
     EXPECT_EQ(LogIn("a1t"), ZTNoError);
-    EXPECT_TRUE(access.Driver()->loggedIn);
+    EXPECT_TRUE(access.LoggedIn());
 }
 
 TEST_F(DeviceLogin, UpperCaseLatinPinLogsInLikeLowerCase) {
@@ -128,11 +128,11 @@ TEST_F(DeviceLogin, UpperCaseLatinPinLogsInLikeLowerCase) {
 }
 
 TEST_F(DeviceLogin, ExpiredPinGivesPinExpiredAndLeavesPkcs11ErrorAlone) {
-    access.SetPkcs11Error(ZT_CKR_DEVICE_ERROR);
+    access.Record(ZT_CKR_DEVICE_ERROR);
     sims.InjectHlFault("hl_logon", HL_PIN_EXPIRED);
     EXPECT_EQ(LogIn("123456"), ZTLoginPinExpired);
-    EXPECT_EQ(access.Pkcs11Error(), ZT_CKR_DEVICE_ERROR);
-    EXPECT_FALSE(access.Driver()->loggedIn);
+    EXPECT_EQ(access.LastDriverResult(), ZT_CKR_DEVICE_ERROR);
+    EXPECT_FALSE(access.LoggedIn());
 }
 
 TEST_F(DeviceLogin, AnyOtherRefusalGivesLoginFailed) {
@@ -142,11 +142,11 @@ TEST_F(DeviceLogin, AnyOtherRefusalGivesLoginFailed) {
 
 TEST_F(DeviceLogin, RightPinLogsInAndEndSessionLogsOffKeepingTheHandle) {
     EXPECT_EQ(LogIn("123456"), ZTNoError);
-    const int32_t handle = access.Driver()->hlHandle;
+    const int32_t handle = access.HlHandle();
     EXPECT_NE(handle, -1);
     access.EndSession();
     EXPECT_EQ(HlCallCount("hl_logoff"), 1u);
-    EXPECT_EQ(access.Driver()->hlHandle, handle);
+    EXPECT_EQ(access.HlHandle(), handle);
     access.EndSession(); // not logged in: nothing to log off
     EXPECT_EQ(HlCallCount("hl_logoff"), 1u);
 }
@@ -154,7 +154,7 @@ TEST_F(DeviceLogin, RightPinLogsInAndEndSessionLogsOffKeepingTheHandle) {
 TEST_F(DeviceLogin, DeviceThatCannotOpenGivesOpenSessionFailedAndIsTriedAgain) {
     sims.InjectHlFault("hl_on", HL_ERR_DEVICE, 1);
     EXPECT_EQ(access.HlOpen(), ZTOpenSessionFailed);
-    EXPECT_EQ(access.Driver()->hlHandle, -1);
+    EXPECT_EQ(access.HlHandle(), -1);
     EXPECT_EQ(access.HlOpen(), ZTNoError);
     EXPECT_EQ(HlCallCount("hl_on"), 2u);
 }
@@ -162,7 +162,7 @@ TEST_F(DeviceLogin, DeviceThatCannotOpenGivesOpenSessionFailedAndIsTriedAgain) {
 TEST_F(DeviceLogin, DeviceThatCannotOpenCountsNoCard) {
     sims.InjectHlFault("hl_on", HL_ERR_DEVICE);
     CK_SLOT_ID slot = 0;
-    EXPECT_EQ(access.SelectToken(true, slot, false), ZTLabeledTokenNotFound);
+    EXPECT_EQ(access.SelectToken(TokenScope::Service, slot, Families::All), ZTLabeledTokenNotFound);
 }
 
 // Each key of the layout, as the table of the device's keyboard gives it.

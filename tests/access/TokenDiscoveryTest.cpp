@@ -12,7 +12,7 @@ TEST_F(TokenDiscovery, WithNoLibraryEveryCountIsZeroAndNoTokenIsFound) {
     EXPECT_EQ(NorvaEFTTokensCount(), 0);
     EXPECT_EQ(CardType(), 0);
     CK_SLOT_ID slot = 0;
-    EXPECT_EQ(access.SelectToken(true, slot, false), ZTLabeledTokenNotFound);
+    EXPECT_EQ(access.SelectToken(TokenScope::Service, slot, Families::All), ZTLabeledTokenNotFound);
 }
 
 TEST_F(TokenDiscovery, ChoosesTavlinkWhenOnlyItSeesAToken) {
@@ -82,9 +82,9 @@ TEST_F(TokenDiscovery, PendrelReaderWithUnreadableTokenInformationCountsAsAToken
         state.readers.at(0).description = "ACME Pendrel 3000";
         state.readers.at(0).tokenInfoFails = true;
     });
-    zentor.put_CardType(1);
+    access.UseDriver(1);
     EXPECT_EQ(TokensCount(), 1);
-    EXPECT_EQ(access.Driver()->pendrelReaderCount, 1);
+    EXPECT_EQ(access.Caches().pendrelReaderCount, 1);
 }
 
 TEST_F(TokenDiscovery, OtherReaderWithUnreadableTokenInformationIsSkipped) {
@@ -93,24 +93,24 @@ TEST_F(TokenDiscovery, OtherReaderWithUnreadableTokenInformationIsSkipped) {
         state.readers.at(0).description = "ACME pendrel 3000"; // case-sensitive
         state.readers.at(0).tokenInfoFails = true;
     });
-    zentor.put_CardType(1);
+    access.UseDriver(1);
     EXPECT_EQ(TokensCount(), 0);
 }
 
 TEST_F(TokenDiscovery, ServiceLabelIsRecognisedPaddedAndWithALeadingBlank) {
     InstallTavlink();
-    zentor.put_CardType(1);
+    access.UseDriver(1);
     LabelToken(kServiceLabel);
     EXPECT_EQ(NorvaEFTTokensCount(), 1);
 
-    zentor.put_CardType(1); // a new driver rescans
+    access.UseDriver(1); // a new driver rescans
     LabelToken(std::string(" ") + kServiceLabel);
     EXPECT_EQ(NorvaEFTTokensCount(), 1);
 }
 
 TEST_F(TokenDiscovery, LabelDifferingOnlyInCaseIsNotAServiceToken) {
     InstallTavlink();
-    zentor.put_CardType(1);
+    access.UseDriver(1);
     LabelToken("TRELLMOOR");
     EXPECT_EQ(NorvaEFTTokensCount(), 0);
     EXPECT_EQ(TokensCount(), 1);
@@ -120,19 +120,19 @@ TEST_F(TokenDiscovery, TwoTokensOneOfThemAServiceTokenAreTooMany) {
     InstallTavlink();
     LabelToken(kServiceLabel);
     sims.EditTokens([](tokensim::CTokenState& state) { state.AddReader("Second reader"); });
-    zentor.put_CardType(1);
+    access.UseDriver(1);
     EXPECT_EQ(NorvaEFTTokensCount(), 2);
-    zentor.put_CardType(1); // selection after a rescan of its own
+    access.UseDriver(1); // selection after a rescan of its own
     CK_SLOT_ID slot = 0;
-    EXPECT_EQ(access.SelectToken(true, slot, false), ZTTooManyTokens);
+    EXPECT_EQ(access.SelectToken(TokenScope::Service, slot, Families::All), ZTTooManyTokens);
 }
 
 TEST_F(TokenDiscovery, TokenWithoutTheServiceLabelIsNotFoundForServiceOperations) {
     InstallTavlink();
-    zentor.put_CardType(1);
+    access.UseDriver(1);
     CK_SLOT_ID slot = 0;
-    EXPECT_EQ(access.SelectToken(true, slot, false), ZTLabeledTokenNotFound);
-    EXPECT_EQ(access.SelectToken(false, slot, false), ZTNoError);
+    EXPECT_EQ(access.SelectToken(TokenScope::Service, slot, Families::All), ZTLabeledTokenNotFound);
+    EXPECT_EQ(access.SelectToken(TokenScope::Any, slot, Families::All), ZTNoError);
 }
 
 TEST_F(TokenDiscovery, SelectedSlotIsTheServiceTokensSlot) {
@@ -144,15 +144,15 @@ TEST_F(TokenDiscovery, SelectedSlotIsTheServiceTokensSlot) {
         state.readers.at(1).token.label = std::string(kServiceLabel) + std::string(23, ' ');
         state.readers.at(1).token.initialized = true;
     });
-    zentor.put_CardType(1);
+    access.UseDriver(1);
     CK_SLOT_ID slot = 0;
-    EXPECT_EQ(access.SelectToken(true, slot, false), ZTNoError);
+    EXPECT_EQ(access.SelectToken(TokenScope::Service, slot, Families::All), ZTNoError);
     EXPECT_EQ(slot, serviceSlot);
 }
 
 TEST_F(TokenDiscovery, SecondCountWithTheSameSlotCountAnswersFromTheCache) {
     InstallTavlink();
-    zentor.put_CardType(1);
+    access.UseDriver(1);
     LabelToken(kServiceLabel);
     EXPECT_EQ(NorvaEFTTokensCount(), 1);
     // Swapping the token in the same reader goes unnoticed while the slot count holds.
@@ -166,27 +166,27 @@ TEST_F(TokenDiscovery, SecondCountWithTheSameSlotCountAnswersFromTheCache) {
 
 TEST_F(TokenDiscovery, ResetSlotCacheMakesTheNextCountRescan) {
     InstallTavlink();
-    zentor.put_CardType(1);
+    access.UseDriver(1);
     LabelToken(kServiceLabel);
     EXPECT_EQ(NorvaEFTTokensCount(), 1);
     LabelToken("Another label");
-    access.Driver()->ResetSlotCache();
+    access.ResetSlotCache();
     EXPECT_EQ(NorvaEFTTokensCount(), 0);
 }
 
 TEST_F(TokenDiscovery, VendorDefinedSlotListResultIsReportedUnchanged) {
     InstallTavlink();
-    zentor.put_CardType(1);
+    access.UseDriver(1);
     sims.InjectTokenFault("C_GetSlotList", 0x80000001);
-    EXPECT_EQ(access.CountTokens(false, false, false), 0);
-    EXPECT_EQ(access.Pkcs11Error(), 0x80000001u);
+    EXPECT_EQ(access.CountTokens(TokenScope::Any, Fallback::None, Families::All), 0);
+    EXPECT_EQ(access.LastDriverResult(), 0x80000001u);
     CK_SLOT_ID slot = 0;
-    EXPECT_EQ(access.SelectToken(false, slot, false), ZTLabeledTokenNotFound);
+    EXPECT_EQ(access.SelectToken(TokenScope::Any, slot, Families::All), ZTLabeledTokenNotFound);
 }
 
 TEST_F(TokenDiscovery, FailedSlotListFallsBackToAutomaticChoice) {
     InstallTavlink();
-    zentor.put_CardType(1);
+    access.UseDriver(1);
     sims.InjectTokenFault("C_GetSlotList", CKR_DEVICE_ERROR, 1);
     // The retry through automatic choice loads tavlink afresh and finds its token.
     EXPECT_EQ(TokensCount(), 1);
@@ -195,18 +195,18 @@ TEST_F(TokenDiscovery, FailedSlotListFallsBackToAutomaticChoice) {
 
 TEST_F(TokenDiscovery, SuccessfulCountClearsAnEarlierPkcs11Error) {
     InstallTavlink();
-    zentor.put_CardType(1);
-    access.SetPkcs11Error(ZT_CKR_PIN_INCORRECT);
+    access.UseDriver(1);
+    access.Record(ZT_CKR_PIN_INCORRECT);
     EXPECT_EQ(TokensCount(), 1);
-    EXPECT_EQ(access.Pkcs11Error(), ZT_CKR_OK);
+    EXPECT_EQ(access.LastDriverResult(), ZT_CKR_OK);
 }
 
 TEST_F(TokenDiscovery, CountingTheDeviceLeavesThePkcs11ErrorAlone) {
     InstallBrevo();
-    zentor.put_CardType(2);
-    access.SetPkcs11Error(ZT_CKR_PIN_INCORRECT);
+    access.UseDriver(2);
+    access.Record(ZT_CKR_PIN_INCORRECT);
     EXPECT_EQ(TokensCount(), 1);
-    EXPECT_EQ(access.Pkcs11Error(), ZT_CKR_PIN_INCORRECT);
+    EXPECT_EQ(access.LastDriverResult(), ZT_CKR_PIN_INCORRECT);
 }
 
 TEST_F(TokenDiscovery, DeviceCardIsReadOnceAndFillsTheHolderRecord) {
@@ -223,41 +223,42 @@ TEST_F(TokenDiscovery, DeviceCardIsReadOnceAndFillsTheHolderRecord) {
         card.userData.minute = 8;
         card.userData.second = 7;
     });
-    zentor.put_CardType(2);
+    access.UseDriver(2);
     EXPECT_EQ(NorvaEFTTokensCount(), 1);
     EXPECT_EQ(NorvaEFTTokensCount(), 1);
     EXPECT_EQ(HlCallCount("hl_get_user_data"), 1u);
-    const UserRecord& record = access.Driver()->record;
+    const UserRecord& record = access.Caches().record;
     EXPECT_STREQ(record.UserID, "U-17");
     EXPECT_STREQ(record.LastName, "Levi");
     EXPECT_STREQ(record.FirstName, "Dana");
     EXPECT_STREQ(record.Company, "Acme Ltd");
     EXPECT_STREQ(record.CreateTime, "05032024090807");
     EXPECT_STREQ(record.UserCode, "");
-    EXPECT_GT(access.Driver()->hlKeyLength, 0);
+    EXPECT_GT(access.Caches().hlKeyLength, 0);
 }
 
 TEST_F(TokenDiscovery, DeviceCardWithoutAKeyIsATokenButNotAServiceToken) {
     InstallBrevo();
     sims.EditCard([](hlsim::CHlState& card) { hlsim::SetHlKey(card, 0); });
-    zentor.put_CardType(2);
+    access.UseDriver(2);
     EXPECT_EQ(TokensCount(), 1);
-    zentor.put_CardType(2);
+    access.UseDriver(2);
     EXPECT_EQ(NorvaEFTTokensCount(), 0);
 }
 
 TEST_F(TokenDiscovery, RemovedCardCountsZero) {
     InstallBrevo();
     RemoveCard();
-    zentor.put_CardType(2);
-    EXPECT_EQ(access.CountTokens(false, false, false), 0);
+    access.UseDriver(2);
+    EXPECT_EQ(access.CountTokens(TokenScope::Any, Fallback::None, Families::All), 0);
 }
 
 TEST_F(TokenDiscovery, DeviceIsLeftOutWhenAskedToSkipIt) {
     InstallBrevo();
-    zentor.put_CardType(2);
+    access.UseDriver(2);
     CK_SLOT_ID slot = 0;
-    EXPECT_EQ(access.SelectToken(true, slot, true), ZTLabeledTokenNotFound);
+    EXPECT_EQ(access.SelectToken(TokenScope::Service, slot, Families::Pkcs11Only),
+              ZTLabeledTokenNotFound);
     EXPECT_EQ(HlCallCount("hl_on"), 0u);
 }
 
@@ -273,7 +274,7 @@ TEST_P(SharedTokens, TokensSeenByTwoLibrariesAreCountedOnce) {
     counts.RemoveShared();
     EXPECT_EQ(counts.brevo, GetParam().distinct.brevo);
     EXPECT_EQ(counts.tavlink, GetParam().distinct.tavlink);
-    EXPECT_EQ(counts.eToken, GetParam().distinct.eToken);
+    EXPECT_EQ(counts.etPkcs11, GetParam().distinct.etPkcs11);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -288,7 +289,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(SharedTokens, TheOnlyLibraryWithOneTokenIsChosenInOrder) {
     EXPECT_EQ((LibraryTokenCounts{1, 0, 0}.OnlyCardType()), kCardBrevo);
     EXPECT_EQ((LibraryTokenCounts{0, 1, 0}.OnlyCardType()), kCardTavlink);
-    EXPECT_EQ((LibraryTokenCounts{0, 0, 1}.OnlyCardType()), kCardEToken);
+    EXPECT_EQ((LibraryTokenCounts{0, 0, 1}.OnlyCardType()), kCardEtPkcs11);
 }
 
 } // namespace
