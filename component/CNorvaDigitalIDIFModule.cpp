@@ -1,30 +1,33 @@
 #include "component/CNorvaDigitalIDIFModule.h"
 
+#include <atomic>
+
 namespace {
 
-// Plain count: the objects live in single-threaded apartments, as registered.
-LONG lockCount = 0;
+// Objects of different apartments, and their clients' LockServer calls, may change the
+// count at the same time, so every change is one atomic step.
+std::atomic<LONG> lockCount{0};
 
 } // namespace
 
 void CNorvaDigitalIDIFModule::Lock() {
-    ++lockCount;
+    lockCount.fetch_add(1);
 }
 
 // An unbalanced LockServer(FALSE) must not leave the count below zero, where the module
 // could never be unloaded again.
 void CNorvaDigitalIDIFModule::Unlock() {
-    if (lockCount > 0) {
-        --lockCount;
+    LONG current = lockCount.load();
+    while (current > 0 && !lockCount.compare_exchange_weak(current, current - 1)) {
     }
 }
 
 LONG CNorvaDigitalIDIFModule::LockCount() {
-    return lockCount;
+    return lockCount.load();
 }
 
 HRESULT CNorvaDigitalIDIFModule::CanUnloadNow() {
-    return lockCount == 0 ? S_OK : S_FALSE;
+    return lockCount.load() == 0 ? S_OK : S_FALSE;
 }
 
 bool CNorvaDigitalIDIFModule::FilePath(OleString& path) {

@@ -23,11 +23,15 @@ HRESULT CZentorFactory::QueryInterface(REFIID riid, void** ppv) {
 
 // Counted for the callers' sake only: the object itself lives as long as the module.
 ULONG CZentorFactory::AddRef() {
-    return ++refCount;
+    return refCount.fetch_add(1) + 1;
 }
 
+// Never below zero, whatever a caller releases too often.
 ULONG CZentorFactory::Release() {
-    return refCount > 0 ? --refCount : 0;
+    ULONG current = refCount.load();
+    while (current > 0 && !refCount.compare_exchange_weak(current, current - 1)) {
+    }
+    return current > 0 ? current - 1 : 0;
 }
 
 HRESULT CZentorFactory::CreateInstance(IUnknown* pUnkOuter, REFIID riid, void** ppvObject) {

@@ -2,6 +2,8 @@
 // the library unloads. Its own references do not hold the module; LockServer does.
 #pragma once
 
+#include <atomic>
+
 #include "platform/WinApi.h"
 
 class CZentorFactory : public IClassFactory {
@@ -18,7 +20,7 @@ public:
 
 private:
     CZentorFactory() = default;
-    ULONG refCount = 0;
+    std::atomic<ULONG> refCount{0}; // callers of any apartment
 };
 
 // DllGetClassObject: the class object for CZentor's class identifier, asked for riid.
