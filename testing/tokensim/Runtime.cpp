@@ -1,8 +1,12 @@
 #include "testing/tokensim/Runtime.h"
 
+#include <chrono>
+#include <cstdlib>
 #include <exception>
+#include <thread>
 
 #include "testing/common/StateFile.h"
+#include "testing/common/SystemSeams.h"
 
 namespace tokensim {
 
@@ -15,8 +19,20 @@ std::string StatePath() {
     return sim::SimulatorStatePath("TOKENSIM_STATE", "tokensim-state.json");
 }
 
+// A slow driver: TOKENSIM_PAUSE="C_Finalize=100" makes every C_Finalize wait 100 ms
+// before it starts, so that tests can order calls made from two threads.
+void PauseIfAsked(const char* function) {
+    const std::string pause = sim::ReadEnvironment("TOKENSIM_PAUSE");
+    const std::string prefix = std::string(function) + "=";
+    if (pause.rfind(prefix, 0) == 0) {
+        const long milliseconds = std::strtol(pause.c_str() + prefix.size(), nullptr, 10);
+        std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+    }
+}
+
 CK_RV Dispatch(const char* function, sim::TCallArgs args,
                const std::function<CK_RV(CCall&)>& operation, TNeedsInit needsInit) {
+    PauseIfAsked(function);
     CRuntime& runtime = Runtime();
     std::lock_guard<std::mutex> guard(runtime.mutex);
     CK_RV rv = CKR_GENERAL_ERROR;

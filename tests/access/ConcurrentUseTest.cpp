@@ -1,6 +1,7 @@
 // Objects used from two threads at once: the process-wide counts stay balanced, and a
 // library used by one thread is never left finalised by the other.
 #include <atomic>
+#include <chrono>
 #include <thread>
 
 #include "component/CNorvaDigitalIDIFModule.h"
@@ -59,6 +60,43 @@ TEST_F(ConcurrentUse, TwoThreadsLeaveTheCountsBalancedAndEveryLibraryInitialised
     EXPECT_EQ(CNorvaDigitalIDIFModule::LockCount(), locksBefore);
     EXPECT_EQ(factory.AddRef(), factoryBefore + 1);
     factory.Release();
+}
+
+// Sets a variable for the test's duration.
+class ScopedVariable {
+public:
+    ScopedVariable(const std::string& name, const std::string& value) : name(name) {
+        sim::WriteEnvironment(name, value);
+    }
+    ~ScopedVariable() { sim::WriteEnvironment(name, ""); }
+    ScopedVariable(const ScopedVariable&) = delete;
+    ScopedVariable& operator=(const ScopedVariable&) = delete;
+
+private:
+    std::string name;
+};
+
+TEST_F(ConcurrentUse, LibraryFinalisedByOneThreadWhileAnotherStartsUsingItIsInitialisedAfresh) {
+    InstallTavlink();
+    const ScopedVariable slowFinalise("TOKENSIM_PAUSE", "C_Finalize=200");
+    CTokenAccess leaving;
+    leaving.UseDriver(kCardTavlink);
+    // The last user's finalisation is under way (and slow) when the next user arrives.
+    std::thread last([&] { leaving.DropDriver(); });
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    CTokenAccess arriving;
+    arriving.UseDriver(kCardTavlink);
+    last.join();
+    EXPECT_EQ(arriving.CountTokens(TokenScope::Any, Fallback::None, Families::All), 1);
+    EXPECT_EQ(arriving.LastDriverResult(), ZT_CKR_OK);
+    std::vector<std::string> lifecycle;
+    for (const auto& call : sims.TokenCalls()) {
+        if (call.function == "C_Initialize" || call.function == "C_Finalize") {
+            lifecycle.push_back(call.function + "=" + std::to_string(call.result));
+        }
+    }
+    const std::vector<std::string> expected = {"C_Initialize=0", "C_Finalize=0", "C_Initialize=0"};
+    EXPECT_EQ(lifecycle, expected);
 }
 
 } // namespace

@@ -54,21 +54,6 @@ TEST_F(TokenSelection, ServiceAndBlankTokenAreTooManyForAServiceSelectionAndNoth
     EXPECT_EQ(StoredObjects(), before);
 }
 
-TEST_F(TokenSelection, ServiceSelectionTakesTheServiceTokensSlotAfterACountOfAllTokens) {
-    InstallTavlink();
-    sims.EditTokens([](tokensim::CTokenState& state) {
-        state.AddReader("Second reader");
-        state.readers.at(1).present = false;
-    });
-    sims.PrepareToken(kServiceLabel, "87654321", "1234");
-    const CK_SLOT_ID serviceSlot = sims.Tokens().readers.at(0).slot;
-    access.UseDriver(kCardTavlink);
-    EXPECT_EQ(access.CountTokens(TokenScope::Any, Fallback::None, Families::All), 1);
-    CK_SLOT_ID slot = 0;
-    EXPECT_EQ(access.SelectToken(TokenScope::Service, slot, Families::All), ZTNoError);
-    EXPECT_EQ(slot, serviceSlot);
-}
-
 TEST_F(TokenSelection, AutomaticChoiceFinalisesEachLibraryBeforeInitialisingTheNext) {
     InstallTavlink();
     InstallEToken(); // shares the token state, and so the call log, with tavlink
