@@ -39,8 +39,7 @@ void StoreResult(ResultSlot slot, InvokeResult& value, VARIANT* out) {
         out->lVal = value.number;
         break;
     case ResultSlot::Text:
-        out->bstrVal = value.text;
-        value.text = nullptr;
+        out->bstrVal = value.text.Detach();
         break;
     case ResultSlot::Flag:
         out->boolVal = value.flag;

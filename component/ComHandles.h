@@ -4,6 +4,8 @@
 
 #include <utility>
 
+#include "platform/OwnedBstr.h"
+#include "platform/OwnedVariant.h"
 #include "platform/WinApi.h"
 
 // One reference on an interface, released when the holder goes.
@@ -33,39 +35,4 @@ public:
 
 private:
     T* ptr = nullptr;
-};
-
-// A BSTR owned by the holder; a null BSTR stands for the empty string.
-class OwnedBstr {
-public:
-    OwnedBstr() = default;
-    explicit OwnedBstr(const OLECHAR* text) : bstr(SysAllocString(text)) {}
-    ~OwnedBstr() { SysFreeString(bstr); }
-    OwnedBstr(const OwnedBstr&) = delete;
-    OwnedBstr& operator=(const OwnedBstr&) = delete;
-
-    BSTR Get() const { return bstr; }
-    BSTR* Put() {
-        SysFreeString(std::exchange(bstr, nullptr));
-        return &bstr;
-    }
-    BSTR Detach() { return std::exchange(bstr, nullptr); }
-
-private:
-    BSTR bstr = nullptr;
-};
-
-// A VARIANT cleared when the holder goes.
-class OwnedVariant {
-public:
-    OwnedVariant() { VariantInit(&value); }
-    ~OwnedVariant() { VariantClear(&value); }
-    OwnedVariant(const OwnedVariant&) = delete;
-    OwnedVariant& operator=(const OwnedVariant&) = delete;
-
-    VARIANT* Get() { return &value; }
-    const VARIANT* Get() const { return &value; }
-
-private:
-    VARIANT value;
 };

@@ -38,7 +38,7 @@ HRESULT DispatchArguments::Take(VARIANT& source, VARTYPE target, UINT position) 
         values[position] = source;
         return S_OK;
     }
-    VARIANT* copy = converted[position].Get();
+    VARIANT* copy = converted[position].Put();
     const HRESULT hr = VariantChangeType(copy, &source, 0, target);
     if (FAILED(hr)) {
         return hr;

@@ -1,14 +1,13 @@
 #include "component/DispatchMembers.h"
 
-namespace {
+#include "component/ZentorMembers.h"
 
-enum class Access { Any, ReadWrite };
+namespace {
 
 struct MemberRow {
     DISPID id;
-    Access access;
     MemberForm get; // the method, or the get of a property
-    MemberForm put; // read/write properties only
+    MemberForm put; // read/write properties only; kNoPut otherwise
 };
 
 BSTR Text(VARIANT* args, UINT i) {
@@ -42,27 +41,28 @@ constexpr MemberForm kGenerateKeysCustom = {
 // Methods with a text result.
 constexpr MemberForm kSignFile = {
     3, {VT_BSTR, VT_BSTR, VT_BSTR}, ResultSlot::Text, [](IZentor& z, VARIANT* a, InvokeResult& r) {
-        return z.SignFile(Text(a, 0), Text(a, 1), Text(a, 2), &r.text);
+        return z.SignFile(Text(a, 0), Text(a, 1), Text(a, 2), r.text.Put());
     }};
 constexpr MemberForm kSignData = {3,
                                   {VT_BSTR, kPassUnchanged, VT_BOOL},
                                   ResultSlot::Text,
                                   [](IZentor& z, VARIANT* a, InvokeResult& r) {
-                                      return z.SignData(Text(a, 0), a[1], a[2].boolVal, &r.text);
+                                      return z.SignData(Text(a, 0), a[1], a[2].boolVal,
+                                                        r.text.Put());
                                   }};
 constexpr MemberForm kDecryptAndSignData = {3,
                                             {VT_BSTR, kPassUnchanged, VT_BOOL},
                                             ResultSlot::Text,
                                             [](IZentor& z, VARIANT* a, InvokeResult& r) {
-                                                return z.DecryptAndSignData(Text(a, 0), a[1],
-                                                                            a[2].boolVal, &r.text);
+                                                return z.DecryptAndSignData(
+                                                    Text(a, 0), a[1], a[2].boolVal, r.text.Put());
                                             }};
 constexpr MemberForm kSignFileData = {4,
                                       {VT_BSTR, VT_BSTR, VT_BSTR, VT_BSTR},
                                       ResultSlot::Text,
                                       [](IZentor& z, VARIANT* a, InvokeResult& r) {
                                           return z.SignFileData(Text(a, 0), Text(a, 1), Text(a, 2),
-                                                                Text(a, 3), &r.text);
+                                                                Text(a, 3), r.text.Put());
                                       }};
 constexpr MemberForm kFullFormatToken = {6,
                                          {VT_BSTR, VT_BSTR, VT_BSTR, VT_BSTR, VT_BSTR, VT_BSTR},
@@ -70,12 +70,12 @@ constexpr MemberForm kFullFormatToken = {6,
                                          [](IZentor& z, VARIANT* a, InvokeResult& r) {
                                              return z.FullFormatToken(
                                                  Text(a, 0), Text(a, 1), Text(a, 2), Text(a, 3),
-                                                 Text(a, 4), Text(a, 5), &r.text);
+                                                 Text(a, 4), Text(a, 5), r.text.Put());
                                          }};
 
 // Property gets and puts, by the member they call and where the value goes.
 template <auto Get> HRESULT GetText(IZentor& z, VARIANT*, InvokeResult& r) {
-    return (z.*Get)(&r.text);
+    return (z.*Get)(r.text.Put());
 }
 template <auto Get> HRESULT GetNumber(IZentor& z, VARIANT*, InvokeResult& r) {
     return (z.*Get)(&r.number);
@@ -107,43 +107,41 @@ constexpr MemberForm kPutCardType = {
         return z.put_CardType(a[0].lVal);
     }};
 
-// Identifiers 2 and 3 are not assigned.
 constexpr MemberRow kMembers[] = {
-    {1, Access::Any, kFormatToken, kNoPut},
-    {4, Access::Any, kChangePIN, kNoPut},
-    {5, Access::Any, kInitPIN, kNoPut},
-    {6, Access::Any, kGenerateKeys, kNoPut},
-    {7, Access::Any, kSignFile, kNoPut},
-    {8, Access::Any, kSignData, kNoPut},
-    {9, Access::ReadWrite, TextGet(GetText<&IZentor::get_FirstName>),
+    {kDispIdFormatToken, kFormatToken, kNoPut},
+    {kDispIdChangePIN, kChangePIN, kNoPut},
+    {kDispIdInitPIN, kInitPIN, kNoPut},
+    {kDispIdGenerateKeys, kGenerateKeys, kNoPut},
+    {kDispIdSignFile, kSignFile, kNoPut},
+    {kDispIdSignData, kSignData, kNoPut},
+    {kDispIdFirstName, TextGet(GetText<&IZentor::get_FirstName>),
      TextPut(PutText<&IZentor::put_FirstName>)},
-    {10, Access::ReadWrite, TextGet(GetText<&IZentor::get_LastName>),
+    {kDispIdLastName, TextGet(GetText<&IZentor::get_LastName>),
      TextPut(PutText<&IZentor::put_LastName>)},
-    {11, Access::ReadWrite, TextGet(GetText<&IZentor::get_Company>),
+    {kDispIdCompany, TextGet(GetText<&IZentor::get_Company>),
      TextPut(PutText<&IZentor::put_Company>)},
-    {12, Access::ReadWrite, TextGet(GetText<&IZentor::get_UserID>),
-     TextPut(PutText<&IZentor::put_UserID>)},
-    {13, Access::Any, TextGet(GetText<&IZentor::get_CreateTime>), kNoPut},
-    {14, Access::ReadWrite, TextGet(GetText<&IZentor::get_UserCode>),
+    {kDispIdUserID, TextGet(GetText<&IZentor::get_UserID>), TextPut(PutText<&IZentor::put_UserID>)},
+    {kDispIdCreateTime, TextGet(GetText<&IZentor::get_CreateTime>), kNoPut},
+    {kDispIdUserCode, TextGet(GetText<&IZentor::get_UserCode>),
      TextPut(PutText<&IZentor::put_UserCode>)},
-    {15, Access::Any, kLastZTError, kNoPut},
-    {16, Access::Any, TextGet(GetText<&IZentor::get_PublicKey>), kNoPut},
-    {17, Access::Any, {0, {}, ResultSlot::Number, GetNumber<&IZentor::get_TokensCount>}, kNoPut},
-    {18,
-     Access::Any,
+    {kDispIdLastZTError, kLastZTError, kNoPut},
+    {kDispIdPublicKey, TextGet(GetText<&IZentor::get_PublicKey>), kNoPut},
+    {kDispIdTokensCount, {0, {}, ResultSlot::Number, GetNumber<&IZentor::get_TokensCount>}, kNoPut},
+    {kDispIdNorvaEFTTokensCount,
      {0, {}, ResultSlot::Number, GetNumber<&IZentor::get_NorvaEFTTokensCount>},
      kNoPut},
-    {19, Access::Any, {0, {}, ResultSlot::Flag, GetFlag<&IZentor::get_DriversInstalled>}, kNoPut},
-    {20, Access::Any, kPKCS11Error, kNoPut},
-    {21,
-     Access::ReadWrite,
-     {0, {}, ResultSlot::Number, GetNumber<&IZentor::get_CardType>},
-     kPutCardType},
-    {22, Access::Any, kDecryptAndSignData, kNoPut},
-    {23, Access::Any, {0, {}, ResultSlot::Flag, GetFlag<&IZentor::get_SignFileCanceled>}, kNoPut},
-    {24, Access::Any, kSignFileData, kNoPut},
-    {25, Access::Any, kGenerateKeysCustom, kNoPut},
-    {26, Access::Any, kFullFormatToken, kNoPut},
+    {kDispIdDriversInstalled,
+     {0, {}, ResultSlot::Flag, GetFlag<&IZentor::get_DriversInstalled>},
+     kNoPut},
+    {kDispIdPKCS11Error, kPKCS11Error, kNoPut},
+    {kDispIdCardType, {0, {}, ResultSlot::Number, GetNumber<&IZentor::get_CardType>}, kPutCardType},
+    {kDispIdDecryptAndSignData, kDecryptAndSignData, kNoPut},
+    {kDispIdSignFileCanceled,
+     {0, {}, ResultSlot::Flag, GetFlag<&IZentor::get_SignFileCanceled>},
+     kNoPut},
+    {kDispIdSignFileData, kSignFileData, kNoPut},
+    {kDispIdGenerateKeysCustom, kGenerateKeysCustom, kNoPut},
+    {kDispIdFullFormatToken, kFullFormatToken, kNoPut},
 };
 
 } // namespace
@@ -154,7 +152,7 @@ const MemberForm* SelectMemberForm(DISPID id, WORD flags) {
             continue;
         }
         // Methods and read-only properties run whatever the flags say.
-        if (row.access == Access::Any || (flags & DISPATCH_PROPERTYGET) != 0) {
+        if (row.put.call == nullptr || (flags & DISPATCH_PROPERTYGET) != 0) {
             return &row.get;
         }
         return (flags & DISPATCH_PROPERTYPUT) != 0 ? &row.put : nullptr;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "component/IZentor.h"
+#include "platform/OwnedBstr.h"
 
 inline constexpr UINT kMaxDispatchArguments = 7;
 
@@ -16,15 +17,10 @@ enum class ResultSlot { None, Code, Pkcs11Code, Number, Text, Flag };
 
 // The result of one call. Starts null or 0; owns the text until it is handed on.
 struct InvokeResult {
-    InvokeResult() = default;
-    ~InvokeResult() { SysFreeString(text); }
-    InvokeResult(const InvokeResult&) = delete;
-    InvokeResult& operator=(const InvokeResult&) = delete;
-
     TZentorError code = ZTNoError;
     TPKCS11Error pkcs11Code = ZT_CKR_OK;
     LONG number = 0;
-    BSTR text = nullptr;
+    OwnedBstr text;
     VARIANT_BOOL flag = 0;
 };
 

@@ -5,7 +5,11 @@
 
 namespace {
 
-constexpr char kClassKey[] = "CLSID\\{D41D9EE8-7F0B-488D-B8C4-5A1526BE3478}";
+// The class identifier as registry text, "{D41D9EE8-...}"; GUID text is plain ASCII.
+std::string ClassIdText() {
+    const OleString text = GuidText(CLSID_CZentor);
+    return std::string(text.begin(), text.end());
+}
 
 RegistryEntry Key(const std::string& key, KeyRule rule) {
     return {HKEY_CLASSES_ROOT, key, rule, false, "", ""};
@@ -24,14 +28,13 @@ std::string_view AppIdScript() {
 // The class key is replaced whole on registration, so that nothing of an earlier
 // registration survives inside it; "Programmable" likewise.
 const RegistryEntries& ClassEntries() {
-    static const std::string classKey = kClassKey;
+    static const std::string classId = ClassIdText();
+    static const std::string classKey = "CLSID\\" + classId;
     static const RegistryEntries entries = {
         Value("NorvaDigitalIDIF.Zentor.1", KeyRule::Normal, "", "%FriendlyName%"),
-        Value("NorvaDigitalIDIF.Zentor.1\\CLSID", KeyRule::Normal, "",
-              "{D41D9EE8-7F0B-488D-B8C4-5A1526BE3478}"),
+        Value("NorvaDigitalIDIF.Zentor.1\\CLSID", KeyRule::Normal, "", classId.c_str()),
         Value("NorvaDigitalIDIF.Zentor", KeyRule::Normal, "", "%FriendlyName%"),
-        Value("NorvaDigitalIDIF.Zentor\\CLSID", KeyRule::Normal, "",
-              "{D41D9EE8-7F0B-488D-B8C4-5A1526BE3478}"),
+        Value("NorvaDigitalIDIF.Zentor\\CLSID", KeyRule::Normal, "", classId.c_str()),
         Value("NorvaDigitalIDIF.Zentor\\CurVer", KeyRule::Normal, "", "NorvaDigitalIDIF.Zentor.1"),
         Key("CLSID", KeyRule::Keep),
         Value(classKey, KeyRule::ReplaceFirst, "", "%FriendlyName%"),

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "component/IZentor.h"
-#include "host/OwnedBstr.h"
+#include "platform/OwnedBstr.h"
 #include "host/ParamConverters.h"
 
 #include <json/value.h>
@@ -23,7 +23,7 @@ public:
     // A property command with "params" present is a put.
     bool IsPut() const { return !params_.isNull(); }
     const Json::Value& Params() const { return params_; }
-    COwnedBstr Text(const char* key) const { return TextParam(params_, key); }
+    OwnedBstr Text(const char* key) const { return TextParam(params_, key); }
 
     // The main call of a method with a TZentorError retval; its result text is the value.
     template <typename Method, typename... Args> std::string Retval(Method method, Args... args) {
@@ -36,9 +36,9 @@ public:
     // The main call of a method or property get with a BSTR result.
     template <typename Method, typename... Args> std::string Bstr(Method method, Args... args) {
         BeforeMainCall();
-        COwnedBstr value;
-        CheckComponentCall((component_.*method)(args..., value.receive()));
-        return ResultText(value.get());
+        OwnedBstr value;
+        CheckComponentCall((component_.*method)(args..., value.Put()));
+        return ResultText(value.Get());
     }
 
     // The main call of a property get with an integer result (LONG or VARIANT_BOOL).

@@ -6,11 +6,11 @@ namespace {
 
 // SignData and DecryptAndSignData take the same arguments.
 template <typename Method> std::string RunDataSigning(CCommandCall& call, Method method) {
-    const COwnedBstr pin = call.Text("pin");
-    COwnedVariant rawData;
+    const OwnedBstr pin = call.Text("pin");
+    OwnedVariant rawData;
     RawDataParam(call.Params(), "rawData", rawData);
     const VARIANT_BOOL convertToBinary = FlagParam(call.Params(), "isConvertToBinary");
-    return call.Bstr(method, pin.get(), rawData.get(), convertToBinary);
+    return call.Bstr(method, pin.Get(), *rawData.Get(), convertToBinary);
 }
 
 } // namespace
@@ -20,31 +20,31 @@ std::string RunHostVersion(CCommandCall&) {
 }
 
 std::string RunFormatToken(CCommandCall& call) {
-    const COwnedBstr soPassword = call.Text("SOPassword");
-    return call.Retval(&IZentor::FormatToken, soPassword.get());
+    const OwnedBstr soPassword = call.Text("SOPassword");
+    return call.Retval(&IZentor::FormatToken, soPassword.Get());
 }
 
 std::string RunInitPin(CCommandCall& call) {
-    const COwnedBstr newPin = call.Text("initPin");
-    const COwnedBstr soPassword = call.Text("SOPassword");
-    return call.Retval(&IZentor::InitPIN, newPin.get(), soPassword.get());
+    const OwnedBstr newPin = call.Text("initPin");
+    const OwnedBstr soPassword = call.Text("SOPassword");
+    return call.Retval(&IZentor::InitPIN, newPin.Get(), soPassword.Get());
 }
 
 std::string RunGenerateKeys(CCommandCall& call) {
-    const COwnedBstr pin = call.Text("pin");
-    return call.Retval(&IZentor::GenerateKeys, pin.get());
+    const OwnedBstr pin = call.Text("pin");
+    return call.Retval(&IZentor::GenerateKeys, pin.Get());
 }
 
 std::string RunGenerateKeysCustom(CCommandCall& call) {
-    const COwnedBstr pin = call.Text("pin");
-    const COwnedBstr keyLength = call.Text("keylength");
-    return call.Retval(&IZentor::GenerateKeysCustom, pin.get(), keyLength.get());
+    const OwnedBstr pin = call.Text("pin");
+    const OwnedBstr keyLength = call.Text("keylength");
+    return call.Retval(&IZentor::GenerateKeysCustom, pin.Get(), keyLength.Get());
 }
 
 std::string RunChangePin(CCommandCall& call) {
-    const COwnedBstr oldPin = call.Text("oldPin");
-    const COwnedBstr newPin = call.Text("newPin");
-    return call.Retval(&IZentor::ChangePIN, oldPin.get(), newPin.get());
+    const OwnedBstr oldPin = call.Text("oldPin");
+    const OwnedBstr newPin = call.Text("newPin");
+    return call.Retval(&IZentor::ChangePIN, oldPin.Get(), newPin.Get());
 }
 
 std::string RunSignData(CCommandCall& call) {
@@ -52,22 +52,22 @@ std::string RunSignData(CCommandCall& call) {
 }
 
 std::string RunSignFile(CCommandCall& call) {
-    const COwnedBstr pin = call.Text("pin");
-    const COwnedBstr fileName = call.Text("fileName");
-    const COwnedBstr challenge = call.Text("challenge");
+    const OwnedBstr pin = call.Text("pin");
+    const OwnedBstr fileName = call.Text("fileName");
+    const OwnedBstr challenge = call.Text("challenge");
     std::string signatures =
-        call.Bstr(&IZentor::SignFile, pin.get(), fileName.get(), challenge.get());
+        call.Bstr(&IZentor::SignFile, pin.Get(), fileName.Get(), challenge.Get());
     call.ReadSignFileCanceled();
     return signatures;
 }
 
 std::string RunSignFileData(CCommandCall& call) {
-    const COwnedBstr pin = call.Text("pin");
-    const COwnedBstr fileContent = call.Text("fileContent");
-    const COwnedBstr fileName = call.Text("fileName");
-    const COwnedBstr challenge = call.Text("challenge");
-    std::string signatures = call.Bstr(&IZentor::SignFileData, pin.get(), fileContent.get(),
-                                       fileName.get(), challenge.get());
+    const OwnedBstr pin = call.Text("pin");
+    const OwnedBstr fileContent = call.Text("fileContent");
+    const OwnedBstr fileName = call.Text("fileName");
+    const OwnedBstr challenge = call.Text("challenge");
+    std::string signatures = call.Bstr(&IZentor::SignFileData, pin.Get(), fileContent.Get(),
+                                       fileName.Get(), challenge.Get());
     call.ReadSignFileCanceled();
     return signatures;
 }
@@ -84,14 +84,14 @@ std::string RunCardType(CCommandCall& call) {
 }
 
 std::string RunFullFormatToken(CCommandCall& call) {
-    const COwnedBstr newPin = call.Text("initPin");
-    const COwnedBstr soPassword = call.Text("SOPassword");
-    const COwnedBstr userId = call.Text("userID");
-    const COwnedBstr firstName = call.Text("firstName");
-    const COwnedBstr lastName = call.Text("lastName");
-    const COwnedBstr keyLength = call.Text("keyLength");
-    return call.Bstr(&IZentor::FullFormatToken, newPin.get(), soPassword.get(), userId.get(),
-                     firstName.get(), lastName.get(), keyLength.get());
+    const OwnedBstr newPin = call.Text("initPin");
+    const OwnedBstr soPassword = call.Text("SOPassword");
+    const OwnedBstr userId = call.Text("userID");
+    const OwnedBstr firstName = call.Text("firstName");
+    const OwnedBstr lastName = call.Text("lastName");
+    const OwnedBstr keyLength = call.Text("keyLength");
+    return call.Bstr(&IZentor::FullFormatToken, newPin.Get(), soPassword.Get(), userId.Get(),
+                     firstName.Get(), lastName.Get(), keyLength.Get());
 }
 
 } // namespace norva::host

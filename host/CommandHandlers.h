@@ -24,8 +24,8 @@ template <auto Get, auto Put> std::string RunTextProperty(CCommandCall& call) {
     if (!call.IsPut()) {
         return call.Bstr(Get);
     }
-    const COwnedBstr value = call.Text("newVal");
-    return call.Put(Put, value.get());
+    const OwnedBstr value = call.Text("newVal");
+    return call.Put(Put, value.Get());
 }
 
 template <typename Value, auto Get> std::string RunNumberGet(CCommandCall& call) {

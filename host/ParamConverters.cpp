@@ -34,20 +34,20 @@ int CheckedLength(size_t length) {
 }
 
 // Widens bytes through a code page into a new BSTR; 706 when the code page rejects them.
-COwnedBstr Widen(UINT codePage, DWORD flags, std::string_view bytes) {
+OwnedBstr Widen(UINT codePage, DWORD flags, std::string_view bytes) {
     if (bytes.empty()) {
-        return COwnedBstr(SysAllocStringLen(nullptr, 0));
+        return OwnedBstr(SysAllocStringLen(nullptr, 0));
     }
     const int length = CheckedLength(bytes.size());
     const int units = MultiByteToWideChar(codePage, flags, bytes.data(), length, nullptr, 0);
     if (units <= 0) {
         RaiseHostError(kParamsInvalid);
     }
-    COwnedBstr text(SysAllocStringLen(nullptr, static_cast<UINT>(units)));
-    if (text.get() == nullptr) {
+    OwnedBstr text(SysAllocStringLen(nullptr, static_cast<UINT>(units)));
+    if (text.Get() == nullptr) {
         throw std::bad_alloc();
     }
-    if (MultiByteToWideChar(codePage, flags, bytes.data(), length, text.get(), units) != units) {
+    if (MultiByteToWideChar(codePage, flags, bytes.data(), length, text.Get(), units) != units) {
         RaiseHostError(kParamsInvalid);
     }
     return text;
@@ -100,11 +100,11 @@ LONG ParseDecimal(const OLECHAR* text, size_t length) {
 
 } // namespace
 
-COwnedBstr TextParam(const Json::Value& params, const char* key) {
+OwnedBstr TextParam(const Json::Value& params, const char* key) {
     return Widen(CP_UTF8, MB_ERR_INVALID_CHARS, TextBytes(Member(params, key)));
 }
 
-void RawDataParam(const Json::Value& params, const char* key, COwnedVariant& into) {
+void RawDataParam(const Json::Value& params, const char* key, OwnedVariant& into) {
     const Json::Value& value = Member(params, key);
     if (value.isNull()) {
         into.SetBstr(nullptr);
@@ -113,7 +113,7 @@ void RawDataParam(const Json::Value& params, const char* key, COwnedVariant& int
     if (!value.isString()) {
         RaiseHostError(kParamsInvalid);
     }
-    into.SetBstr(Widen(CP_ACP, 0, UpToZeroByte(StringBytes(value))).release());
+    into.SetBstr(Widen(CP_ACP, 0, UpToZeroByte(StringBytes(value))).Detach());
 }
 
 VARIANT_BOOL FlagParam(const Json::Value& params, const char* key) {
@@ -132,8 +132,8 @@ LONG CardTypeParam(const Json::Value& params, const char* key) {
     if (!value.isString()) {
         RaiseHostError(kParamsInvalid);
     }
-    const COwnedBstr text = Widen(CP_ACP, 0, UpToZeroByte(StringBytes(value)));
-    return ParseDecimal(text.get(), SysStringLen(text.get()));
+    const OwnedBstr text = Widen(CP_ACP, 0, UpToZeroByte(StringBytes(value)));
+    return ParseDecimal(text.Get(), SysStringLen(text.Get()));
 }
 
 std::string ResultText(BSTR text) {

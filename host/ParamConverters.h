@@ -3,8 +3,8 @@
 // raises 706.
 #pragma once
 
-#include "host/OwnedBstr.h"
-#include "host/OwnedVariant.h"
+#include "platform/OwnedBstr.h"
+#include "platform/OwnedVariant.h"
 
 #include <json/value.h>
 #include <string>
@@ -13,11 +13,11 @@ namespace norva::host {
 
 // A JSON string decoded from UTF-8 (characters above U+FFFF become surrogate pairs, zero
 // characters are kept); absent or null gives the empty text, true and false their names.
-COwnedBstr TextParam(const Json::Value& params, const char* key);
+OwnedBstr TextParam(const Json::Value& params, const char* key);
 
 // The bytes of a JSON string up to its first zero byte, widened one by one through the ANSI
 // code page and held as VT_BSTR; absent or null gives a null BSTR.
-void RawDataParam(const Json::Value& params, const char* key, COwnedVariant& into);
+void RawDataParam(const Json::Value& params, const char* key, OwnedVariant& into);
 
 // true, or a non-zero number, gives 1 (not VARIANT_TRUE); false, zero, absent or null give 0.
 VARIANT_BOOL FlagParam(const Json::Value& params, const char* key);

@@ -2,17 +2,13 @@
 
 #include <algorithm>
 
-TestBstr::TestBstr(const std::string& text) {
+OwnedBstr SingleByteBstr(const std::string& text) {
     std::u16string wide;
     for (const unsigned char c : text) {
         wide += static_cast<char16_t>(c);
     }
-    bstr = SysAllocStringLen(reinterpret_cast<const OLECHAR*>(wide.data()),
-                             static_cast<UINT>(wide.size()));
-}
-
-TestBstr::~TestBstr() {
-    SysFreeString(bstr);
+    return OwnedBstr(SysAllocStringLen(reinterpret_cast<const OLECHAR*>(wide.data()),
+                                       static_cast<UINT>(wide.size())));
 }
 
 AccessTest::AccessTest() {

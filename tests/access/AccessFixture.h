@@ -11,21 +11,12 @@
 #include "component/CZentor.h"
 #include "testing/support/SimFixture.h"
 #include "component/access/CTokenAccess.h"
+#include "platform/OwnedBstr.h"
 
 inline constexpr char kServiceLabel[] = "Trellmoor";
 
-// A BSTR made from ASCII or single-byte text, freed with the holder.
-class TestBstr {
-public:
-    explicit TestBstr(const std::string& text);
-    ~TestBstr();
-    TestBstr(const TestBstr&) = delete;
-    TestBstr& operator=(const TestBstr&) = delete;
-    BSTR get() const { return bstr; }
-
-private:
-    BSTR bstr;
-};
+// A BSTR made from ASCII or single-byte text, each byte one UTF-16 unit.
+OwnedBstr SingleByteBstr(const std::string& text);
 
 class AccessTest : public ::testing::Test {
 protected:

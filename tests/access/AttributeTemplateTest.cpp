@@ -14,8 +14,8 @@ std::string ValueText(const CK_ATTRIBUTE& attribute) {
 
 TEST(AttributeTemplate, TextCarriesItsZeroByte) {
     CAttributeTemplate attributes;
-    const TestBstr label("NorvaEFTUserData");
-    attributes.AddText(CKA_LABEL, label.get());
+    const OwnedBstr label = SingleByteBstr("NorvaEFTUserData");
+    attributes.AddText(CKA_LABEL, label.Get());
     attributes.AddText(CKA_APPLICATION, "NorvaEFT");
     EXPECT_EQ(attributes.Item(0).ulValueLen, 17u);
     EXPECT_EQ(ValueText(attributes.Item(0)), std::string("NorvaEFTUserData") + '\0');

@@ -16,17 +16,17 @@ protected:
     }
 
     TZentorError Write(const sim::Bytes& value, const std::string& label = kRecordLabel) {
-        const TestBstr text(label);
-        return access.WriteDataObject(nullptr, text.get(), value.data(),
+        const OwnedBstr text = SingleByteBstr(label);
+        return access.WriteDataObject(nullptr, text.Get(), value.data(),
                                       static_cast<CK_ULONG>(value.size()), Visibility::Public);
     }
 
     TZentorError Find(const std::string& label, CK_OBJECT_HANDLE& handle) {
-        const TestBstr text(label);
+        const OwnedBstr text = SingleByteBstr(label);
         CK_SLOT_ID slot = 0;
         EXPECT_EQ(access.SelectToken(TokenScope::Service, slot, Families::Pkcs11Only), ZTNoError);
         EXPECT_EQ(access.OpenSession(slot), ZTNoError);
-        return access.FindObject(CKO_DATA, text.get(), handle, Visibility::Public);
+        return access.FindObject(CKO_DATA, text.Get(), handle, Visibility::Public);
     }
 
     const std::vector<tokensim::CObject> Objects() {
@@ -109,9 +109,9 @@ TEST_F(DataObjects, SearchForAKeyLeavesOutTheApplication) {
     ASSERT_EQ(access.SelectToken(TokenScope::Service, slot, Families::Pkcs11Only), ZTNoError);
     ASSERT_EQ(access.OpenSession(slot), ZTNoError);
     sims.ClearCalls();
-    const TestBstr label("NORVA PKCS#11 KEY");
+    const OwnedBstr label = SingleByteBstr("NORVA PKCS#11 KEY");
     CK_OBJECT_HANDLE handle = 0;
-    EXPECT_EQ(access.FindObject(CKO_PUBLIC_KEY, label.get(), handle, Visibility::Public),
+    EXPECT_EQ(access.FindObject(CKO_PUBLIC_KEY, label.Get(), handle, Visibility::Public),
               ZTDataItemNotFound);
     const auto inits = TokenCallsOf("C_FindObjectsInit");
     ASSERT_EQ(inits.size(), 1u);
@@ -175,8 +175,8 @@ TEST_F(DataObjects, ReadingAShorterValueReturnsItsLength) {
     ASSERT_EQ(Write(value), ZTNoError);
     CK_BYTE buffer[175] = {};
     CK_ULONG length = sizeof buffer;
-    const TestBstr label(kRecordLabel);
-    EXPECT_EQ(access.ReadDataObject(nullptr, label.get(), buffer, length, Visibility::Public),
+    const OwnedBstr label = SingleByteBstr(kRecordLabel);
+    EXPECT_EQ(access.ReadDataObject(nullptr, label.Get(), buffer, length, Visibility::Public),
               ZTNoError);
     ASSERT_EQ(length, 100u);
     EXPECT_EQ(sim::Bytes(buffer, buffer + length), value);
@@ -186,8 +186,8 @@ TEST_F(DataObjects, ReadingAShorterValueReturnsItsLength) {
 TEST_F(DataObjects, ReadingAMissingObjectGivesNotFound) {
     CK_BYTE buffer[175] = {};
     CK_ULONG length = sizeof buffer;
-    const TestBstr label(kRecordLabel);
-    EXPECT_EQ(access.ReadDataObject(nullptr, label.get(), buffer, length, Visibility::Public),
+    const OwnedBstr label = SingleByteBstr(kRecordLabel);
+    EXPECT_EQ(access.ReadDataObject(nullptr, label.Get(), buffer, length, Visibility::Public),
               ZTDataItemNotFound);
 }
 
@@ -196,18 +196,18 @@ TEST_F(DataObjects, RefusedReadGivesGetAttributeValueFailed) {
     sims.InjectTokenFault("C_GetAttributeValue", CKR_ATTRIBUTE_SENSITIVE);
     CK_BYTE buffer[175] = {};
     CK_ULONG length = sizeof buffer;
-    const TestBstr label(kRecordLabel);
-    EXPECT_EQ(access.ReadDataObject(nullptr, label.get(), buffer, length, Visibility::Public),
+    const OwnedBstr label = SingleByteBstr(kRecordLabel);
+    EXPECT_EQ(access.ReadDataObject(nullptr, label.Get(), buffer, length, Visibility::Public),
               ZTGetAttributeValueFailed);
     EXPECT_EQ(access.LastDriverResult(), ZT_CKR_ATTRIBUTE_SENSITIVE);
 }
 
 TEST_F(DataObjects, PrivateObjectNeedsAUserLogin) {
     const sim::Bytes value = Pattern(8, 3);
-    const TestBstr label("Secret");
-    const TestBstr pin("1234");
+    const OwnedBstr label = SingleByteBstr("Secret");
+    const OwnedBstr pin = SingleByteBstr("1234");
     sims.ClearCalls();
-    EXPECT_EQ(access.WriteDataObject(pin.get(), label.get(), value.data(), 8, Visibility::Private),
+    EXPECT_EQ(access.WriteDataObject(pin.Get(), label.Get(), value.data(), 8, Visibility::Private),
               ZTNoError);
     EXPECT_EQ(TokenCallCount("C_Login"), 1u);
     EXPECT_EQ(TokenCallsOf("C_CreateObject").at(0).Arg("CKA_PRIVATE"), "1");
@@ -215,10 +215,10 @@ TEST_F(DataObjects, PrivateObjectNeedsAUserLogin) {
 
 TEST_F(DataObjects, WrongPinForAPrivateObjectStopsBeforeTheSearch) {
     const sim::Bytes value = Pattern(8, 3);
-    const TestBstr label("Secret");
-    const TestBstr pin("9999");
+    const OwnedBstr label = SingleByteBstr("Secret");
+    const OwnedBstr pin = SingleByteBstr("9999");
     sims.ClearCalls();
-    EXPECT_EQ(access.WriteDataObject(pin.get(), label.get(), value.data(), 8, Visibility::Private),
+    EXPECT_EQ(access.WriteDataObject(pin.Get(), label.Get(), value.data(), 8, Visibility::Private),
               ZTLoginFailed);
     EXPECT_EQ(TokenCallCount("C_FindObjectsInit"), 0u);
 }
@@ -228,12 +228,12 @@ TEST_F(DataObjects, DeviceFamilyHasNoDataObjects) {
     access.UseDriver(2);
     sims.ClearCalls();
     const sim::Bytes value = Pattern(8, 3);
-    const TestBstr label(kRecordLabel);
-    EXPECT_EQ(access.WriteDataObject(nullptr, label.get(), value.data(), 8, Visibility::Public),
+    const OwnedBstr label = SingleByteBstr(kRecordLabel);
+    EXPECT_EQ(access.WriteDataObject(nullptr, label.Get(), value.data(), 8, Visibility::Public),
               ZTLabeledTokenNotFound);
     CK_BYTE buffer[175] = {};
     CK_ULONG length = sizeof buffer;
-    EXPECT_EQ(access.ReadDataObject(nullptr, label.get(), buffer, length, Visibility::Public),
+    EXPECT_EQ(access.ReadDataObject(nullptr, label.Get(), buffer, length, Visibility::Public),
               ZTLabeledTokenNotFound);
     EXPECT_TRUE(sims.TokenCalls().empty());
     EXPECT_EQ(HlCallCount("hl_on"), 0u);

@@ -42,8 +42,8 @@ TEST_F(DriverAnswerBounds, ValueLengthAboveTheBufferIsCutToTheBuffer) {
     sims.PrepareToken(kServiceLabel, "87654321", "1234");
     access.UseDriver(1);
     const CK_BYTE value[4] = {1, 2, 3, 4};
-    const TestBstr label("NorvaEFTUserData");
-    ASSERT_EQ(access.WriteDataObject(nullptr, label.get(), value, 4, Visibility::Public),
+    const OwnedBstr label = SingleByteBstr("NorvaEFTUserData");
+    ASSERT_EQ(access.WriteDataObject(nullptr, label.Get(), value, 4, Visibility::Public),
               ZTNoError);
     access.Pkcs11().C_GetAttributeValue = [](CK_SESSION_HANDLE, CK_OBJECT_HANDLE,
                                              CK_ATTRIBUTE_PTR attributes, CK_ULONG) -> CK_RV {
@@ -53,7 +53,7 @@ TEST_F(DriverAnswerBounds, ValueLengthAboveTheBufferIsCutToTheBuffer) {
     };
     CK_BYTE buffer[175] = {};
     CK_ULONG length = sizeof buffer;
-    EXPECT_EQ(access.ReadDataObject(nullptr, label.get(), buffer, length, Visibility::Public),
+    EXPECT_EQ(access.ReadDataObject(nullptr, label.Get(), buffer, length, Visibility::Public),
               ZTNoError);
     EXPECT_EQ(length, 175u);
 }

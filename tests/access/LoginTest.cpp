@@ -15,8 +15,8 @@ protected:
         sims.ClearCalls();
     }
     TZentorError LogIn(const std::string& pin) {
-        const TestBstr text(pin);
-        return access.LoginToToken(CKU_USER, text.get(), LoginDepth::User);
+        const OwnedBstr text = SingleByteBstr(pin);
+        return access.LoginToToken(CKU_USER, text.Get(), LoginDepth::User);
     }
 };
 
@@ -74,8 +74,8 @@ TEST_F(Login, FailedSessionGivesOpenSessionFailedAndNoLogin) {
 
 TEST_F(Login, SessionOnlyOpensASessionWithoutLoggingIn) {
     PrepareServiceToken();
-    const TestBstr pin("1234");
-    EXPECT_EQ(access.LoginToToken(CKU_USER, pin.get(), LoginDepth::SessionOnly), ZTNoError);
+    const OwnedBstr pin = SingleByteBstr("1234");
+    EXPECT_EQ(access.LoginToToken(CKU_USER, pin.Get(), LoginDepth::SessionOnly), ZTNoError);
     EXPECT_TRUE(access.SessionOpen());
     EXPECT_FALSE(access.LoggedIn());
     EXPECT_EQ(TokenCallCount("C_Login"), 0u);
@@ -108,8 +108,8 @@ protected:
         access.UseDriver(2);
     }
     TZentorError LogIn(const std::string& pin) {
-        const TestBstr text(pin);
-        return access.LoginToToken(CKU_USER, text.get(), LoginDepth::User);
+        const OwnedBstr text = SingleByteBstr(pin);
+        return access.LoginToToken(CKU_USER, text.Get(), LoginDepth::User);
     }
     void SetDevicePin(const sim::Bytes& pin) {
         sims.EditCard([&](hlsim::CHlState& card) { card.pin = pin; });

@@ -34,18 +34,18 @@ TEST_F(TokenSelection, TwoTokensWithNoDriverChosenAreTooMany) {
 TEST_F(TokenSelection, ServiceAndBlankTokenAreTooManyForAServiceSelectionAndNothingIsWritten) {
     ServiceAndBlankToken();
     const size_t before = StoredObjects();
-    const TestBstr label("NorvaEFTUserData");
+    const OwnedBstr label = SingleByteBstr("NorvaEFTUserData");
     const CK_BYTE value[4] = {1, 2, 3, 4};
     CK_SLOT_ID slot = 0;
 
     // With no driver chosen, with the driver automatic choice kept, and from its cache.
     EXPECT_EQ(access.SelectToken(TokenScope::Service, slot, Families::All), ZTTooManyTokens);
-    EXPECT_EQ(access.WriteDataObject(nullptr, label.get(), value, 4, Visibility::Public),
+    EXPECT_EQ(access.WriteDataObject(nullptr, label.Get(), value, 4, Visibility::Public),
               ZTTooManyTokens);
     access.UseDriver(kCardTavlink);
     EXPECT_EQ(access.CountTokens(TokenScope::Any, Fallback::None, Families::All), 2);
     EXPECT_EQ(access.CountTokens(TokenScope::Service, Fallback::None, Families::All), 2);
-    EXPECT_EQ(access.WriteDataObject(nullptr, label.get(), value, 4, Visibility::Public),
+    EXPECT_EQ(access.WriteDataObject(nullptr, label.Get(), value, 4, Visibility::Public),
               ZTTooManyTokens);
 
     EXPECT_EQ(TokenCallCount("C_OpenSession"), 0u);
