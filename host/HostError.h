@@ -1,5 +1,5 @@
-// The host's own error codes. Request handling throws one of them as a plain int from any
-// depth; the main flow catches it in one place and answers with the error reply.
+// The host's own error codes. Request handling raises one of them as a HostFailure from
+// any depth; the main flow catches it in one place and answers with the error reply.
 #pragma once
 
 #include <string_view>
@@ -19,8 +19,13 @@ enum HostError : int {
 // kInternalFailure.
 std::string_view HostErrorMessage(int code);
 
+// What request handling raises: the code of the error reply.
+struct HostFailure {
+    int code;
+};
+
 [[noreturn]] inline void RaiseHostError(HostError code) {
-    throw static_cast<int>(code);
+    throw HostFailure{code};
 }
 
 } // namespace norva::host

@@ -38,8 +38,8 @@ std::string AnswerRequest(std::istream& in, std::ostream& out, ComponentBinder b
         }
         ReadComponentErrors(component, reply);
         return FormatSuccessReply(reply);
-    } catch (int code) {
-        return FormatErrorReply(code);
+    } catch (const HostFailure& failure) {
+        return FormatErrorReply(failure.code);
     }
 }
 

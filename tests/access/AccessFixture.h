@@ -25,7 +25,7 @@ protected:
 
     // tavlink and eTpkcs11 share the token state unless eTpkcs11 is given its own.
     void InstallTavlink() { sims.Install(sim::TSimulator::Token, "tavlink"); }
-    void InstallEToken(const std::string& stateName = "") {
+    void InstallEtPkcs11(const std::string& stateName = "") {
         sims.Install(sim::TSimulator::Token, "eTpkcs11", stateName);
     }
     void InstallBrevo() { sims.Install(sim::TSimulator::Device, "brevo32"); }

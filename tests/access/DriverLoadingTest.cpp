@@ -10,7 +10,7 @@ namespace {
 using DriverLoading = AccessTest;
 
 TEST_F(DriverLoading, TwoDriversOfOneLibraryInitialiseOnceAndFinaliseOnceAtTheLast) {
-    InstallEToken();
+    InstallEtPkcs11();
     auto first = std::make_unique<CTokenDriver>("eTpkcs11.dll", kCardEtPkcs11);
     auto second = std::make_unique<CTokenDriver>("eTpkcs11.dll", kCardEtPkcs11);
     ASSERT_TRUE(first->IsLoaded());
@@ -97,7 +97,7 @@ TEST_F(DriverLoading, DriversInstalledIsRetriedUntilALibraryLoadsAndThenStaysTru
     zentor.get_DriversInstalled(&installed);
     EXPECT_EQ(installed, 0);
 
-    InstallEToken();
+    InstallEtPkcs11();
     zentor.get_DriversInstalled(&installed);
     EXPECT_EQ(installed, 1);
     // The probe's temporary driver initialised and finalised the library it loaded.

@@ -18,17 +18,17 @@ TEST_F(TokenDiscovery, WithNoLibraryEveryCountIsZeroAndNoTokenIsFound) {
 TEST_F(TokenDiscovery, ChoosesTavlinkWhenOnlyItSeesAToken) {
     InstallBrevo();
     InstallTavlink();
-    InstallEToken("second");
+    InstallEtPkcs11("second");
     RemoveCard();
     RemoveTokens("second");
     EXPECT_EQ(TokensCount(), 1);
     EXPECT_EQ(CardType(), 1);
 }
 
-TEST_F(TokenDiscovery, ChoosesETokenWhenOnlyItSeesAToken) {
+TEST_F(TokenDiscovery, ChoosesEtPkcs11WhenOnlyItSeesAToken) {
     InstallBrevo();
     InstallTavlink();
-    InstallEToken("second");
+    InstallEtPkcs11("second");
     RemoveCard();
     RemoveTokens();
     EXPECT_EQ(TokensCount(), 1);
@@ -38,7 +38,7 @@ TEST_F(TokenDiscovery, ChoosesETokenWhenOnlyItSeesAToken) {
 TEST_F(TokenDiscovery, ChoosesTheDeviceLibraryWhenOnlyItSeesACard) {
     InstallBrevo();
     InstallTavlink();
-    InstallEToken();
+    InstallEtPkcs11();
     RemoveTokens();
     EXPECT_EQ(TokensCount(), 1);
     EXPECT_EQ(CardType(), 2);
@@ -46,7 +46,7 @@ TEST_F(TokenDiscovery, ChoosesTheDeviceLibraryWhenOnlyItSeesACard) {
 
 TEST_F(TokenDiscovery, OneTokenSeenByBothPkcs11LibrariesCountsOnceAndTavlinkIsChosen) {
     InstallTavlink();
-    InstallEToken(); // same token state as tavlink
+    InstallEtPkcs11(); // same token state as tavlink
     EXPECT_EQ(TokensCount(), 1);
     EXPECT_EQ(CardType(), 1);
 }

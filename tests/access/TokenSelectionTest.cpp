@@ -56,7 +56,7 @@ TEST_F(TokenSelection, ServiceAndBlankTokenAreTooManyForAServiceSelectionAndNoth
 
 TEST_F(TokenSelection, AutomaticChoiceFinalisesEachLibraryBeforeInitialisingTheNext) {
     InstallTavlink();
-    InstallEToken(); // shares the token state, and so the call log, with tavlink
+    InstallEtPkcs11(); // shares the token state, and so the call log, with tavlink
     RemoveTokens();
     EXPECT_EQ(access.CountTokens(TokenScope::Any, Fallback::AutoDetect, Families::Pkcs11Only), 0);
     std::vector<std::string> lifecycle;

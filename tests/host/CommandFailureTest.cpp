@@ -78,8 +78,8 @@ TEST_P(CommandFailureTest, EachFailingCallGives709AndStopsTheCommand) {
         int code = 0;
         try {
             host::DispatchCommand(failingZentor, GetParam().func, JsonOf(GetParam().params));
-        } catch (int raised) {
-            code = raised;
+        } catch (const host::HostFailure& raised) {
+            code = raised.code;
         }
         EXPECT_EQ(code, 709) << fullPath[failing];
         const std::vector<std::string> expected(fullPath.begin(), fullPath.begin() + failing + 1);

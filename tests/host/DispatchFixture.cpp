@@ -17,8 +17,8 @@ Json::Value JsonOf(const std::string& text) {
 host::CommandResult DispatchFixture::Run(const std::string& func, const std::string& params) {
     try {
         return host::DispatchCommand(zentor, func, JsonOf(params));
-    } catch (int code) {
-        ADD_FAILURE() << func << " raised " << code;
+    } catch (const host::HostFailure& failure) {
+        ADD_FAILURE() << func << " raised " << failure.code;
         return {};
     }
 }
@@ -26,8 +26,8 @@ host::CommandResult DispatchFixture::Run(const std::string& func, const std::str
 int DispatchFixture::RaisedCode(const std::string& func, const std::string& params) {
     try {
         host::DispatchCommand(zentor, func, JsonOf(params));
-    } catch (int code) {
-        return code;
+    } catch (const host::HostFailure& failure) {
+        return failure.code;
     }
     return 0;
 }

@@ -1,6 +1,7 @@
 // Runs protocol commands in-process against the recording test double.
 #pragma once
 
+#include "host/HostError.h"
 #include "host/CommandTable.h"
 #include "tests/host/CRecordingZentor.h"
 

@@ -1,5 +1,6 @@
 // The host's one-request flow in-process: framing, envelope, reply, and the order of
 // binding, reading, dispatch and the final error reads.
+#include "host/HostError.h"
 #include "host/HostSession.h"
 #include "tests/host/CRecordingZentor.h"
 #include "tests/support/WireMessage.h"
@@ -24,7 +25,7 @@ IZentor* BindRecorder() {
 }
 
 IZentor* BindNothing() {
-    throw 709;
+    host::RaiseHostError(host::kComponentAccess);
 }
 
 IZentor* BindBroken() {

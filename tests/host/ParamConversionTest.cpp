@@ -184,8 +184,10 @@ TEST_F(CardTypeParamTest, AbsentOrNonStringNewValGives706) {
 
 TEST(ParamOrderTest, ParametersAreTakenBeforeTheTokenCountIsRead) {
     CRecordingZentor zentor;
-    EXPECT_THROW(host::DispatchCommand(zentor, "InitPIN", JsonOf(R"({"initPin":[1]})")), int);
-    EXPECT_THROW(host::DispatchCommand(zentor, "SignFile", JsonOf(R"({"challenge":5})")), int);
+    EXPECT_THROW(host::DispatchCommand(zentor, "InitPIN", JsonOf(R"({"initPin":[1]})")),
+                 host::HostFailure);
+    EXPECT_THROW(host::DispatchCommand(zentor, "SignFile", JsonOf(R"({"challenge":5})")),
+                 host::HostFailure);
     EXPECT_THAT(zentor.calls, IsEmpty());
 }
 
