@@ -28,6 +28,8 @@ public:
     bool HasDriver() const { return driver != nullptr; }
     bool IsHl() const { return driver && driver->IsHl(); }
     bool IsLoaded() const { return driver && driver->IsLoaded(); }
+    // The current driver's family; only with a driver chosen (HasDriver).
+    const ITokenFamily& Family() const { return driver->Family(); }
     // Destroys the current driver (without ending its session), then loads the library of
     // `cardType`; any other number leaves no driver, so the next operation chooses one.
     void UseDriver(LONG cardType);
@@ -105,7 +107,6 @@ public:
     HlTable& Hl();
 
 private:
-    void ScanSlot(CK_SLOT_ID slot);
     LONG CountInsertedCard(TokenScope scope);
     LONG TryLibrary(LONG cardType);
     TZentorError EnterDataSession(BSTR pin, Visibility visibility);

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "component/access/DriverEntryPoints.h"
+#include "component/access/ITokenFamily.h"
 #include "platform/WinApi.h"
 
 // Card types, named after their driver files.
@@ -26,6 +27,8 @@ public:
     bool IsLoaded() const { return module != nullptr; }
     LONG GetCardType() const { return cardType; }
     bool IsHl() const { return cardType == kCardBrevo; }
+    // What the library's family does differently (counting, login, ending a session).
+    const ITokenFamily& Family() const { return IsHl() ? HlFamily() : Pkcs11Family(); }
 
     // Only the table of the driver's family holds the library's functions; the other
     // holds stubs, so a stray call through it answers 84.

@@ -16,13 +16,7 @@ void CTokenAccess::EndSession() {
     if (!driver) {
         return;
     }
-    if (driver->IsHl()) {
-        if (loggedIn) {
-            HlCall(&HlTable::hl_logoff, driver->HlHandle());
-        }
-    } else if (sessionOpen) {
-        CallUnrecorded(&Pkcs11Table::C_CloseSession, session);
-    }
+    driver->Family().EndSession(*this);
     sessionOpen = false;
     loggedIn = false;
 }
@@ -101,8 +95,5 @@ TZentorError CTokenAccess::LoginToToken(CK_USER_TYPE userType, BSTR pin, LoginDe
     if (selected != ZTNoError) {
         return selected;
     }
-    if (driver->IsHl()) {
-        return HlLogon(pin, depth);
-    }
-    return Login(slot, userType, pin, depth);
+    return driver->Family().LogIn(*this, slot, userType, pin, depth);
 }

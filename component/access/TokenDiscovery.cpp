@@ -1,77 +1,15 @@
 // Counting tokens, choosing a driver library automatically and choosing the one token
-// an operation works on. The slot-scan cache avoids reading slot and token information
-// while the number of slots with a token stays the same.
-#include <algorithm>
-
+// an operation works on. How a driver counts is its family's (Pkcs11Family.cpp,
+// HlFamily.cpp); the hl_* card reading is here with the hl_* count it serves.
 #include "component/access/CTokenAccess.h"
 #include "component/access/HlCardReader.h"
 #include "component/access/LibraryTokenCounts.h"
-#include "component/access/TokenLabels.h"
-
-namespace {
-
-constexpr CK_ULONG kMaxSlots = 20;
-constexpr CK_FLAGS kPresentHardwareToken = CKF_HW_SLOT | CKF_TOKEN_PRESENT;
-
-} // namespace
 
 LONG CTokenAccess::CountTokens(TokenScope scope, Fallback fallback, Families families) {
     if (!driver) {
         return AutoDetectDriver(scope, families);
     }
-    if (driver->IsHl()) {
-        return families == Families::Pkcs11Only ? 0 : CountHlTokens(scope, fallback);
-    }
-    CK_SLOT_ID slots[kMaxSlots] = {};
-    CK_ULONG count = kMaxSlots;
-    const CK_RV rv = Call(&Pkcs11Table::C_GetSlotList, CK_TRUE, slots, &count);
-    if (rv != CKR_OK || count == 0) {
-        caches.slotCount = 0;
-        caches.tokenCount = 0;
-        caches.norvaTokenCount = 0;
-        return fallback == Fallback::AutoDetect ? AutoDetectDriver(scope, families) : 0;
-    }
-    // A driver that claims more slots than the list holds is read only as far as the list.
-    count = std::min(count, kMaxSlots);
-    const bool cached = static_cast<LONG>(count) == caches.slotCount && caches.tokenCount > 0;
-    if (!cached) {
-        const LONG slotCount = static_cast<LONG>(count);
-        caches = {}; // the holder record and the public key are read again
-        caches.slotCount = slotCount;
-        for (CK_ULONG i = 0; i < count; ++i) {
-            ScanSlot(slots[i]);
-        }
-        if (caches.tokenCount == 0 && fallback == Fallback::AutoDetect) {
-            return AutoDetectDriver(scope, families);
-        }
-    }
-    // The cache answers as a rescan would: with more than one token present, a count of
-    // service tokens reports all of them.
-    return scope == TokenScope::Any ? caches.tokenCount : caches.ServiceCount();
-}
-
-void CTokenAccess::ScanSlot(CK_SLOT_ID slot) {
-    CK_SLOT_INFO slotInfo = {};
-    const CK_RV rv = Call(&Pkcs11Table::C_GetSlotInfo, slot, &slotInfo);
-    if (rv != CKR_OK || (slotInfo.flags & kPresentHardwareToken) != kPresentHardwareToken) {
-        return;
-    }
-    CK_TOKEN_INFO tokenInfo = {};
-    if (CallUnrecorded(&Pkcs11Table::C_GetTokenInfo, slot, &tokenInfo) != CKR_OK) {
-        // Some readers cannot describe the token they hold; it still counts.
-        if (IsPendrelReader(slotInfo)) {
-            ++caches.pendrelReaderCount;
-            ++caches.tokenCount;
-            caches.anySlot = slot;
-        }
-        return;
-    }
-    ++caches.tokenCount;
-    caches.anySlot = slot;
-    if (IsNorvaLabel(tokenInfo)) {
-        ++caches.norvaTokenCount;
-        caches.serviceSlot = slot;
-    }
+    return driver->Family().CountTokens(*this, scope, fallback, families);
 }
 
 // Makes the library of `cardType` current and counts all its tokens.
