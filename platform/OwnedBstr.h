@@ -27,6 +27,8 @@ public:
         SysFreeString(std::exchange(bstr, nullptr));
         return &bstr;
     }
+    // For an in/out parameter that the callee may reallocate (SysReAllocString).
+    BSTR* InOut() { return &bstr; }
     // Hands the string to a new owner.
     BSTR Detach() { return std::exchange(bstr, nullptr); }
 

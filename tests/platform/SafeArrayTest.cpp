@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 using norva::test::TextOf;
-using norva::test::Variant;
 
 namespace {
 
@@ -107,16 +106,16 @@ TEST(SafeArray, CopyOfTextsIsDeep) {
 }
 
 TEST(SafeArray, VariantCopyAndClearHandleArrays) {
-    Variant original, copy;
-    original->vt = VT_ARRAY | VT_UI1;
-    original->parray = SafeArrayCreateVector(VT_UI1, 0, 3);
-    ASSERT_NE(original->parray, nullptr);
-    static_cast<BYTE*>(original->parray->pvData)[1] = 0x5A;
-    ASSERT_EQ(VariantCopy(&copy, &original), S_OK);
-    EXPECT_EQ(copy->vt, VT_ARRAY | VT_UI1);
-    ASSERT_NE(copy->parray, original->parray);
-    EXPECT_EQ(static_cast<BYTE*>(copy->parray->pvData)[1], 0x5A);
-    EXPECT_EQ(Upper(copy->parray, 1), 2);
-    EXPECT_EQ(VariantClear(&original), S_OK);
-    EXPECT_EQ(original->vt, VT_EMPTY);
+    OwnedVariant original, copy;
+    original.Get()->vt = VT_ARRAY | VT_UI1;
+    original.Get()->parray = SafeArrayCreateVector(VT_UI1, 0, 3);
+    ASSERT_NE(original.Get()->parray, nullptr);
+    static_cast<BYTE*>(original.Get()->parray->pvData)[1] = 0x5A;
+    ASSERT_EQ(VariantCopy(copy.Get(), original.Get()), S_OK);
+    EXPECT_EQ(copy.Get()->vt, VT_ARRAY | VT_UI1);
+    ASSERT_NE(copy.Get()->parray, original.Get()->parray);
+    EXPECT_EQ(static_cast<BYTE*>(copy.Get()->parray->pvData)[1], 0x5A);
+    EXPECT_EQ(Upper(copy.Get()->parray, 1), 2);
+    EXPECT_EQ(VariantClear(original.Get()), S_OK);
+    EXPECT_EQ(original.Get()->vt, VT_EMPTY);
 }

@@ -1,39 +1,13 @@
 // Helpers shared by the platform tests: owning wrappers and a counting COM object.
 #pragma once
 
+#include "platform/OwnedBstr.h"
+#include "platform/OwnedVariant.h"
 #include "platform/WinApi.h"
 
 #include <string>
 
 namespace norva::test {
-
-// Owns a BSTR.
-class Bstr {
-public:
-    explicit Bstr(BSTR value = nullptr) : value_(value) {}
-    ~Bstr() { SysFreeString(value_); }
-    Bstr(const Bstr&) = delete;
-    Bstr& operator=(const Bstr&) = delete;
-    BSTR get() const { return value_; }
-    BSTR* out() { return &value_; }
-
-private:
-    BSTR value_;
-};
-
-// Owns a VARIANT.
-class Variant {
-public:
-    Variant() { VariantInit(&value_); }
-    ~Variant() { VariantClear(&value_); }
-    Variant(const Variant&) = delete;
-    Variant& operator=(const Variant&) = delete;
-    VARIANT* operator&() { return &value_; }
-    VARIANT* operator->() { return &value_; }
-
-private:
-    VARIANT value_;
-};
 
 // The text of a BSTR including embedded zeros, as a UTF-16 string.
 inline std::u16string TextOf(BSTR value) {

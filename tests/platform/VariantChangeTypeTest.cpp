@@ -7,22 +7,21 @@
 using norva::test::CountingUnknown;
 using norva::test::MakeBstr;
 using norva::test::TextOf;
-using norva::test::Variant;
 
 namespace {
 
-HRESULT ChangeText(const std::u16string& text, VARTYPE vt, Variant& out, USHORT flags = 0) {
-    Variant source;
-    source->vt = VT_BSTR;
-    source->bstrVal = MakeBstr(text);
-    return VariantChangeType(&out, &source, flags, vt);
+HRESULT ChangeText(const std::u16string& text, VARTYPE vt, OwnedVariant& out, USHORT flags = 0) {
+    OwnedVariant source;
+    source.Get()->vt = VT_BSTR;
+    source.Get()->bstrVal = MakeBstr(text);
+    return VariantChangeType(out.Get(), source.Get(), flags, vt);
 }
 
 std::u16string AsText(VARIANT& source, USHORT flags = 0) {
-    Variant out;
-    EXPECT_EQ(VariantChangeType(&out, &source, flags, VT_BSTR), S_OK);
-    EXPECT_EQ(out->vt, VT_BSTR);
-    return TextOf(out->bstrVal);
+    OwnedVariant out;
+    EXPECT_EQ(VariantChangeType(out.Get(), &source, flags, VT_BSTR), S_OK);
+    EXPECT_EQ(out.Get()->vt, VT_BSTR);
+    return TextOf(out.Get()->bstrVal);
 }
 
 VARIANT Number(LONG value) {
@@ -50,17 +49,17 @@ VARIANT Boolean(VARIANT_BOOL value) {
 }
 
 LONG ToI4(VARIANT source) {
-    Variant out;
-    EXPECT_EQ(VariantChangeType(&out, &source, 0, VT_I4), S_OK);
-    EXPECT_EQ(out->vt, VT_I4);
-    return out->lVal;
+    OwnedVariant out;
+    EXPECT_EQ(VariantChangeType(out.Get(), &source, 0, VT_I4), S_OK);
+    EXPECT_EQ(out.Get()->vt, VT_I4);
+    return out.Get()->lVal;
 }
 
 VARIANT_BOOL ToBool(VARIANT source) {
-    Variant out;
-    EXPECT_EQ(VariantChangeType(&out, &source, 0, VT_BOOL), S_OK);
-    EXPECT_EQ(out->vt, VT_BOOL);
-    return out->boolVal;
+    OwnedVariant out;
+    EXPECT_EQ(VariantChangeType(out.Get(), &source, 0, VT_BOOL), S_OK);
+    EXPECT_EQ(out.Get()->vt, VT_BOOL);
+    return out.Get()->boolVal;
 }
 
 } // namespace
@@ -97,22 +96,22 @@ TEST(ChangeToText, EmptyGivesEmptyText) {
 }
 
 TEST(ChangeFromText, DecimalWithBlanksGivesInteger) {
-    Variant out;
+    OwnedVariant out;
     ASSERT_EQ(ChangeText(u"  123 ", VT_I4, out), S_OK);
-    EXPECT_EQ(out->lVal, 123);
+    EXPECT_EQ(out.Get()->lVal, 123);
     ASSERT_EQ(ChangeText(u"-2147483648", VT_I4, out), S_OK);
-    EXPECT_EQ(out->lVal, INT32_MIN);
+    EXPECT_EQ(out.Get()->lVal, INT32_MIN);
 }
 
 TEST(ChangeFromText, LettersAreATypeMismatch) {
-    Variant out;
+    OwnedVariant out;
     EXPECT_EQ(ChangeText(u"abc", VT_I4, out), DISP_E_TYPEMISMATCH);
     EXPECT_EQ(ChangeText(u"", VT_I4, out), DISP_E_TYPEMISMATCH);
     EXPECT_EQ(ChangeText(u"12abc", VT_I4, out), DISP_E_TYPEMISMATCH);
 }
 
 TEST(ChangeFromText, OutOfRangeIsAnOverflow) {
-    Variant out;
+    OwnedVariant out;
     EXPECT_EQ(ChangeText(u"2147483648", VT_I4, out), DISP_E_OVERFLOW);
     EXPECT_EQ(ChangeText(u"99999999999", VT_I4, out), DISP_E_OVERFLOW);
     EXPECT_EQ(ChangeText(u"256", VT_UI1, out), DISP_E_OVERFLOW);
@@ -120,36 +119,36 @@ TEST(ChangeFromText, OutOfRangeIsAnOverflow) {
 }
 
 TEST(ChangeFromText, FractionRoundsHalfToEven) {
-    Variant out;
+    OwnedVariant out;
     ASSERT_EQ(ChangeText(u"2.5", VT_I4, out), S_OK);
-    EXPECT_EQ(out->lVal, 2);
+    EXPECT_EQ(out.Get()->lVal, 2);
     ASSERT_EQ(ChangeText(u"3.5", VT_I4, out), S_OK);
-    EXPECT_EQ(out->lVal, 4);
+    EXPECT_EQ(out.Get()->lVal, 4);
 }
 
 TEST(ChangeFromText, LettersAreNoBoolean) {
-    Variant out;
+    OwnedVariant out;
     EXPECT_EQ(ChangeText(u"abc", VT_BOOL, out), DISP_E_TYPEMISMATCH);
 }
 
 TEST(ChangeFromText, BooleanWordsInAnyCase) {
-    Variant out;
+    OwnedVariant out;
     ASSERT_EQ(ChangeText(u"True", VT_BOOL, out), S_OK);
-    EXPECT_EQ(out->boolVal, VARIANT_TRUE);
+    EXPECT_EQ(out.Get()->boolVal, VARIANT_TRUE);
     ASSERT_EQ(ChangeText(u"tRUE", VT_BOOL, out), S_OK);
-    EXPECT_EQ(out->boolVal, VARIANT_TRUE);
+    EXPECT_EQ(out.Get()->boolVal, VARIANT_TRUE);
     ASSERT_EQ(ChangeText(u"FALSE", VT_BOOL, out), S_OK);
-    EXPECT_EQ(out->boolVal, VARIANT_FALSE);
+    EXPECT_EQ(out.Get()->boolVal, VARIANT_FALSE);
 }
 
 TEST(ChangeFromText, NumbersAreBooleans) {
-    Variant out;
+    OwnedVariant out;
     ASSERT_EQ(ChangeText(u"0", VT_BOOL, out), S_OK);
-    EXPECT_EQ(out->boolVal, VARIANT_FALSE);
+    EXPECT_EQ(out.Get()->boolVal, VARIANT_FALSE);
     ASSERT_EQ(ChangeText(u"5", VT_BOOL, out), S_OK);
-    EXPECT_EQ(out->boolVal, VARIANT_TRUE);
+    EXPECT_EQ(out.Get()->boolVal, VARIANT_TRUE);
     ASSERT_EQ(ChangeText(u"-1", VT_BOOL, out), S_OK);
-    EXPECT_EQ(out->boolVal, VARIANT_TRUE);
+    EXPECT_EQ(out.Get()->boolVal, VARIANT_TRUE);
 }
 
 TEST(ChangeNumbers, NonzeroIsTrueAsMinusOne) {
@@ -173,23 +172,23 @@ TEST(ChangeNumbers, RealRoundsHalfToEven) {
 }
 
 TEST(ChangeNumbers, OutOfRangeIsAnOverflow) {
-    Variant out;
+    OwnedVariant out;
     VARIANT big = Real(3e9), wide = Number(300), negative = Number(-1);
-    EXPECT_EQ(VariantChangeType(&out, &big, 0, VT_I4), DISP_E_OVERFLOW);
-    EXPECT_EQ(VariantChangeType(&out, &wide, 0, VT_UI1), DISP_E_OVERFLOW);
-    EXPECT_EQ(VariantChangeType(&out, &wide, 0, VT_I1), DISP_E_OVERFLOW);
-    EXPECT_EQ(VariantChangeType(&out, &negative, 0, VT_UI2), DISP_E_OVERFLOW);
+    EXPECT_EQ(VariantChangeType(out.Get(), &big, 0, VT_I4), DISP_E_OVERFLOW);
+    EXPECT_EQ(VariantChangeType(out.Get(), &wide, 0, VT_UI1), DISP_E_OVERFLOW);
+    EXPECT_EQ(VariantChangeType(out.Get(), &wide, 0, VT_I1), DISP_E_OVERFLOW);
+    EXPECT_EQ(VariantChangeType(out.Get(), &negative, 0, VT_UI2), DISP_E_OVERFLOW);
 }
 
 TEST(ChangeNumbers, WithinRangeReachesEveryIntegerType) {
     VARIANT value = Number(100);
     for (const VARTYPE vt : {VT_I1, VT_UI1, VT_I2, VT_UI2, VT_I4, VT_UI4, VT_INT, VT_UINT}) {
-        Variant out;
-        ASSERT_EQ(VariantChangeType(&out, &value, 0, vt), S_OK) << vt;
-        EXPECT_EQ(out->vt, vt);
+        OwnedVariant out;
+        ASSERT_EQ(VariantChangeType(out.Get(), &value, 0, vt), S_OK) << vt;
+        EXPECT_EQ(out.Get()->vt, vt);
         VARIANT back;
         VariantInit(&back);
-        ASSERT_EQ(VariantChangeType(&back, &out, 0, VT_I4), S_OK);
+        ASSERT_EQ(VariantChangeType(&back, out.Get(), 0, VT_I4), S_OK);
         EXPECT_EQ(back.lVal, 100);
     }
 }
@@ -202,30 +201,30 @@ TEST(ChangeByReference, SourceIsDereferenced) {
     reference.plVal = &number;
     EXPECT_EQ(AsText(reference), u"42");
 
-    Variant inner;
-    inner->vt = VT_BSTR;
-    inner->bstrVal = SysAllocString(OLESTR("7"));
+    OwnedVariant inner;
+    inner.Get()->vt = VT_BSTR;
+    inner.Get()->bstrVal = SysAllocString(OLESTR("7"));
     VARIANT variantReference;
     VariantInit(&variantReference);
     variantReference.vt = VT_VARIANT | VT_BYREF;
-    variantReference.pvarVal = &inner;
+    variantReference.pvarVal = inner.Get();
     EXPECT_EQ(ToI4(variantReference), 7);
-    EXPECT_EQ(inner->vt, VT_BSTR);
+    EXPECT_EQ(inner.Get()->vt, VT_BSTR);
 }
 
 TEST(ChangeMismatch, NullAndInterfacesAreNoValues) {
-    Variant out;
+    OwnedVariant out;
     VARIANT null;
     VariantInit(&null);
     null.vt = VT_NULL;
-    EXPECT_EQ(VariantChangeType(&out, &null, 0, VT_I4), DISP_E_TYPEMISMATCH);
-    EXPECT_EQ(VariantChangeType(&out, &null, 0, VT_BSTR), DISP_E_TYPEMISMATCH);
+    EXPECT_EQ(VariantChangeType(out.Get(), &null, 0, VT_I4), DISP_E_TYPEMISMATCH);
+    EXPECT_EQ(VariantChangeType(out.Get(), &null, 0, VT_BSTR), DISP_E_TYPEMISMATCH);
     CountingUnknown object;
     VARIANT unknown;
     VariantInit(&unknown);
     unknown.vt = VT_UNKNOWN;
     unknown.punkVal = &object;
-    EXPECT_EQ(VariantChangeType(&out, &unknown, 0, VT_I4), DISP_E_TYPEMISMATCH);
+    EXPECT_EQ(VariantChangeType(out.Get(), &unknown, 0, VT_I4), DISP_E_TYPEMISMATCH);
     EXPECT_EQ(object.references, 1u);
 }
 
@@ -243,16 +242,16 @@ TEST(ChangeInPlace, DestinationMayBeTheSource) {
 }
 
 TEST(ChangeFailure, DestinationIsLeftAlone) {
-    Variant out;
-    out->vt = VT_I4;
-    out->lVal = 5;
+    OwnedVariant out;
+    out.Get()->vt = VT_I4;
+    out.Get()->lVal = 5;
     EXPECT_EQ(ChangeText(u"abc", VT_I4, out), DISP_E_TYPEMISMATCH);
-    EXPECT_EQ(out->vt, VT_I4);
-    EXPECT_EQ(out->lVal, 5);
+    EXPECT_EQ(out.Get()->vt, VT_I4);
+    EXPECT_EQ(out.Get()->lVal, 5);
 }
 
 TEST(ChangeFailure, UnknownTargetTypeIsABadType) {
-    Variant out;
+    OwnedVariant out;
     VARIANT value = Number(1);
-    EXPECT_EQ(VariantChangeType(&out, &value, 0, 0x0FFF), DISP_E_BADVARTYPE);
+    EXPECT_EQ(VariantChangeType(out.Get(), &value, 0, 0x0FFF), DISP_E_BADVARTYPE);
 }

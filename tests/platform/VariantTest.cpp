@@ -7,7 +7,6 @@
 using norva::test::CountingUnknown;
 using norva::test::MakeBstr;
 using norva::test::TextOf;
-using norva::test::Variant;
 
 TEST(Variant, InitMakesItEmpty) {
     VARIANT v;
@@ -47,37 +46,37 @@ TEST(Variant, ClearRefusesAnUnknownType) {
 }
 
 TEST(Variant, CopyOfTextIsDeepAndKeepsEmbeddedZeros) {
-    Variant source, copy;
-    source->vt = VT_BSTR;
-    source->bstrVal = MakeBstr(std::u16string(u"a\0b", 3));
-    ASSERT_EQ(VariantCopy(&copy, &source), S_OK);
-    EXPECT_EQ(copy->vt, VT_BSTR);
-    EXPECT_NE(copy->bstrVal, source->bstrVal);
-    EXPECT_EQ(TextOf(copy->bstrVal), std::u16string(u"a\0b", 3));
+    OwnedVariant source, copy;
+    source.Get()->vt = VT_BSTR;
+    source.Get()->bstrVal = MakeBstr(std::u16string(u"a\0b", 3));
+    ASSERT_EQ(VariantCopy(copy.Get(), source.Get()), S_OK);
+    EXPECT_EQ(copy.Get()->vt, VT_BSTR);
+    EXPECT_NE(copy.Get()->bstrVal, source.Get()->bstrVal);
+    EXPECT_EQ(TextOf(copy.Get()->bstrVal), std::u16string(u"a\0b", 3));
 }
 
 TEST(Variant, CopyAddsAReferenceToAnInterface) {
     CountingUnknown object;
     {
-        Variant source, copy;
+        OwnedVariant source, copy;
         object.AddRef();
-        source->vt = VT_UNKNOWN;
-        source->punkVal = &object;
-        ASSERT_EQ(VariantCopy(&copy, &source), S_OK);
+        source.Get()->vt = VT_UNKNOWN;
+        source.Get()->punkVal = &object;
+        ASSERT_EQ(VariantCopy(copy.Get(), source.Get()), S_OK);
         EXPECT_EQ(object.references, 3u);
     }
     EXPECT_EQ(object.references, 1u);
 }
 
 TEST(Variant, CopyReplacesWhatTheDestinationHeld) {
-    Variant source, destination;
-    destination->vt = VT_BSTR;
-    destination->bstrVal = SysAllocString(OLESTR("old"));
-    source->vt = VT_I4;
-    source->lVal = 17;
-    ASSERT_EQ(VariantCopy(&destination, &source), S_OK);
-    EXPECT_EQ(destination->vt, VT_I4);
-    EXPECT_EQ(destination->lVal, 17);
+    OwnedVariant source, destination;
+    destination.Get()->vt = VT_BSTR;
+    destination.Get()->bstrVal = SysAllocString(OLESTR("old"));
+    source.Get()->vt = VT_I4;
+    source.Get()->lVal = 17;
+    ASSERT_EQ(VariantCopy(destination.Get(), source.Get()), S_OK);
+    EXPECT_EQ(destination.Get()->vt, VT_I4);
+    EXPECT_EQ(destination.Get()->lVal, 17);
 }
 
 TEST(Variant, CopyIndTakesTheValuePointedAt) {
@@ -86,10 +85,10 @@ TEST(Variant, CopyIndTakesTheValuePointedAt) {
     VariantInit(&reference);
     reference.vt = VT_I4 | VT_BYREF;
     reference.plVal = &number;
-    Variant copy;
-    ASSERT_EQ(VariantCopyInd(&copy, &reference), S_OK);
-    EXPECT_EQ(copy->vt, VT_I4);
-    EXPECT_EQ(copy->lVal, 99);
+    OwnedVariant copy;
+    ASSERT_EQ(VariantCopyInd(copy.Get(), &reference), S_OK);
+    EXPECT_EQ(copy.Get()->vt, VT_I4);
+    EXPECT_EQ(copy.Get()->lVal, 99);
 }
 
 TEST(Variant, CopyIndCopiesTextPointedAt) {
@@ -98,26 +97,26 @@ TEST(Variant, CopyIndCopiesTextPointedAt) {
     VariantInit(&reference);
     reference.vt = VT_BSTR | VT_BYREF;
     reference.pbstrVal = &text;
-    Variant copy;
-    ASSERT_EQ(VariantCopyInd(&copy, &reference), S_OK);
-    EXPECT_EQ(copy->vt, VT_BSTR);
-    EXPECT_NE(copy->bstrVal, text);
-    EXPECT_EQ(TextOf(copy->bstrVal), u"shared");
+    OwnedVariant copy;
+    ASSERT_EQ(VariantCopyInd(copy.Get(), &reference), S_OK);
+    EXPECT_EQ(copy.Get()->vt, VT_BSTR);
+    EXPECT_NE(copy.Get()->bstrVal, text);
+    EXPECT_EQ(TextOf(copy.Get()->bstrVal), u"shared");
     SysFreeString(text);
 }
 
 TEST(Variant, CopyIndTakesTheVariantPointedAt) {
-    Variant inner;
-    inner->vt = VT_BSTR;
-    inner->bstrVal = SysAllocString(OLESTR("inner"));
+    OwnedVariant inner;
+    inner.Get()->vt = VT_BSTR;
+    inner.Get()->bstrVal = SysAllocString(OLESTR("inner"));
     VARIANT reference;
     VariantInit(&reference);
     reference.vt = VT_VARIANT | VT_BYREF;
-    reference.pvarVal = &inner;
-    Variant copy;
-    ASSERT_EQ(VariantCopyInd(&copy, &reference), S_OK);
-    EXPECT_EQ(copy->vt, VT_BSTR);
-    EXPECT_EQ(TextOf(copy->bstrVal), u"inner");
+    reference.pvarVal = inner.Get();
+    OwnedVariant copy;
+    ASSERT_EQ(VariantCopyInd(copy.Get(), &reference), S_OK);
+    EXPECT_EQ(copy.Get()->vt, VT_BSTR);
+    EXPECT_EQ(TextOf(copy.Get()->bstrVal), u"inner");
 }
 
 TEST(Variant, CopyIndInPlaceDereferences) {
