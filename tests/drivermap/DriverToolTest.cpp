@@ -151,7 +151,6 @@ TEST_F(DriverTool, SetListAndClearKeepTheMappingPerScope) {
         {"list", 0, "eTpkcs11.dll: not mapped (found by the library search, as libeTpkcs11.so)"},
         {"clear tavlink.dll", 0, "tavlink.dll: per user entry cleared"},
         {"probe", 2, "usage: norva-drivers list"},
-        {"set tavlink.dll", 2, "usage: norva-drivers list"},
         {"list --bogus", 2, "usage: norva-drivers list"},
     };
     for (const auto& step : steps) {

@@ -1,6 +1,5 @@
 // A driver of the component reaches the token through the mapping: the component asks
-// for "tavlink.dll", initialises the mapped module once and logs in through it; a mapping
-// to something that is not a usable module leaves the driver with its stubs.
+// for "tavlink.dll", initialises the mapped module and logs in through it.
 #include "tests/drivermap/MappedDriverFixture.h"
 
 #include "component/access/CTokenDriver.h"
@@ -51,22 +50,6 @@ TEST_F(MappedLogin, LogsInThroughTheMappedModuleWithTheTokensAnswer) {
         std::count_if(logins.begin(), logins.end(),
                       [](const sim::CCallRecord& call) { return call.function == "C_Login"; }),
         3);
-}
-
-TEST_F(MappedLogin, UnusableModuleLeavesTheDriverAbsent) {
-    const fs::path device = temp.path() / "opt" / "acme" / "lib" / "libacmehl.so";
-    InstallLibrary("libhlsim.so", device);
-    const fs::path unusable[] = {temp.path() / "opt" / "acme" / "lib" / "libgone.so", TextFile(),
-                                 device};
-    for (const fs::path& module : unusable) {
-        MapTavlink(module);
-        CTokenDriver driver("tavlink.dll", kCardTavlink);
-        EXPECT_FALSE(driver.IsLoaded()) << module;
-        CK_ULONG count = 0;
-        EXPECT_EQ(driver.p11.C_GetSlotList(CK_TRUE, nullptr, &count), CKR_FUNCTION_NOT_SUPPORTED)
-            << module;
-    }
-    EXPECT_TRUE(sims.TokenCalls().empty());
 }
 
 } // namespace

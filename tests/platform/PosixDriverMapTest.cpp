@@ -119,29 +119,4 @@ INSTANTIATE_TEST_SUITE_P(
         MappingCase{"unmapped name is searched for as always", "", "", "tavlink.dll", "",
                     ERROR_MOD_NOT_FOUND}));
 
-TEST_F(DriverMap, EntriesAreKeptPerScopeAndCleared) {
-    Map(MappingScope::User, "tavlink.dll", "/opt/vendor/libuser.so");
-    Map(MappingScope::System, "tavlink.dll", "/usr/lib/vendor/libsystem.so");
-    std::string path;
-    MappingScope scope = MappingScope::System;
-    ASSERT_TRUE(norva::FindDriverMapping(Driver("tavlink.dll"), path, scope));
-    EXPECT_EQ(path, "/opt/vendor/libuser.so");
-    EXPECT_EQ(scope, MappingScope::User);
-
-    EXPECT_EQ(norva::ClearDriverMapping(MappingScope::User, Driver("tavlink.dll")), ERROR_SUCCESS);
-    EXPECT_EQ(norva::ClearDriverMapping(MappingScope::User, Driver("tavlink.dll")),
-              ERROR_FILE_NOT_FOUND);
-    ASSERT_TRUE(norva::FindDriverMapping(Driver("tavlink.dll"), path, scope));
-    EXPECT_EQ(path, "/usr/lib/vendor/libsystem.so");
-    EXPECT_EQ(scope, MappingScope::System);
-    EXPECT_FALSE(norva::FindDriverMapping(Driver("brevo32.dll"), path, scope));
-}
-
-TEST_F(DriverMap, OnlyTheThreeDriverNamesAreMapped) {
-    EXPECT_EQ(norva::FindDriverName("tavlink"), nullptr);
-    EXPECT_EQ(norva::FindDriverName("NorvaDigitalIDIF.dll"), nullptr);
-    EXPECT_EQ(norva::FindDriverName("/lib/tavlink.dll"), nullptr);
-    EXPECT_EQ(norva::DriverNames().size(), 3u);
-}
-
 } // namespace

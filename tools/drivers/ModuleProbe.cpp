@@ -17,6 +17,7 @@ namespace norva::tool {
 namespace {
 
 constexpr CK_ULONG kCountedSlots = 20; // the component's slot-list capacity
+constexpr CK_ULONG kMaxSlotList = 4096;
 constexpr CK_FLAGS kPresentHardwareToken = CKF_HW_SLOT | CKF_TOKEN_PRESENT;
 
 class ModuleHandle {
@@ -33,6 +34,12 @@ std::string Field(const unsigned char* field, size_t size) {
     return std::string(TrimBlanks(FieldText(field, size)));
 }
 
+bool HasProbedFunctions(CK_FUNCTION_LIST_PTR list) {
+    return list != nullptr && list->C_Initialize != nullptr && list->C_Finalize != nullptr &&
+           list->C_GetInfo != nullptr && list->C_GetSlotList != nullptr &&
+           list->C_GetSlotInfo != nullptr && list->C_GetTokenInfo != nullptr;
+}
+
 // Loads the module and returns its initialised function list, or an exit code.
 int StartModule(const std::string& path, ModuleHandle& module, CK_FUNCTION_LIST_PTR& list) {
     const int opened = OpenCheckedModule(path, DriverFamily::Pkcs11, module.handle);
@@ -42,9 +49,11 @@ int StartModule(const std::string& path, ModuleHandle& module, CK_FUNCTION_LIST_
     const auto getList =
         reinterpret_cast<CK_C_GetFunctionList>(dlsym(module.handle, "C_GetFunctionList"));
     CK_RV rv = getList(&list);
-    if (rv != CKR_OK || list == nullptr || list->C_Initialize == nullptr) {
-        std::fprintf(stderr, "norva-drivers: %s: C_GetFunctionList failed (0x%08lX)\n",
-                     path.c_str(), static_cast<unsigned long>(rv));
+    if (rv != CKR_OK || !HasProbedFunctions(list)) {
+        std::fprintf(
+            stderr,
+            "norva-drivers: %s: C_GetFunctionList failed (0x%08lX) or gave no function list\n",
+            path.c_str(), static_cast<unsigned long>(rv));
         return kModuleFailed;
     }
     CK_C_INITIALIZE_ARGS args = {};
@@ -62,7 +71,8 @@ int StartModule(const std::string& path, ModuleHandle& module, CK_FUNCTION_LIST_
 
 bool ListSlots(CK_FUNCTION_LIST_PTR list, CK_BBOOL tokenPresent, std::vector<CK_SLOT_ID>& slots) {
     CK_ULONG count = 0;
-    if (list->C_GetSlotList(tokenPresent, nullptr, &count) != CKR_OK) {
+    // A count no reader system reaches is a module's fault, not a list to allocate.
+    if (list->C_GetSlotList(tokenPresent, nullptr, &count) != CKR_OK || count > kMaxSlotList) {
         return false;
     }
     slots.resize(count);
