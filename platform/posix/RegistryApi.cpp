@@ -33,7 +33,7 @@ template <typename Query> LONG WithKey(HKEY hKey, Query query) {
         return ERROR_INVALID_HANDLE;
     }
     RegistryTree tree;
-    norva::ReadRegistry(tree);
+    norva::ReadRegistry(location.root, tree);
     const RegistryKey* key = tree.Find(location.root, location.path);
     return key != nullptr ? query(*key) : ERROR_KEY_DELETED;
 }
@@ -44,7 +44,7 @@ template <typename Change> LONG ChangeKey(HKEY hKey, Change change) {
     if (!norva::LocateKey(hKey, location)) {
         return ERROR_INVALID_HANDLE;
     }
-    return norva::ModifyRegistry([&](RegistryTree& tree, bool& changed) -> LONG {
+    return norva::ModifyRegistry(location.root, [&](RegistryTree& tree, bool& changed) -> LONG {
         RegistryKey* key = tree.Find(location.root, location.path);
         if (key == nullptr) {
             return ERROR_KEY_DELETED;
@@ -122,7 +122,7 @@ LONG RegCreateKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD, LPWSTR, DWORD, REGSAM,
         return status;
     }
     bool created = false;
-    status = norva::ModifyRegistry([&](RegistryTree& tree, bool& changed) -> LONG {
+    status = norva::ModifyRegistry(location.root, [&](RegistryTree& tree, bool& changed) -> LONG {
         tree.Create(location.root, location.path, created);
         changed = created;
         return ERROR_SUCCESS;
@@ -145,7 +145,7 @@ LONG RegOpenKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD, REGSAM, PHKEY phkResult) 
         return status;
     }
     RegistryTree tree;
-    norva::ReadRegistry(tree);
+    norva::ReadRegistry(location.root, tree);
     if (tree.Find(location.root, location.path) == nullptr) {
         return ERROR_FILE_NOT_FOUND;
     }
@@ -207,7 +207,7 @@ LONG RegDeleteKeyW(HKEY hKey, LPCWSTR lpSubKey) {
     if (location.path.empty()) {
         return ERROR_ACCESS_DENIED;
     }
-    return norva::ModifyRegistry([&](RegistryTree& tree, bool& changed) -> LONG {
+    return norva::ModifyRegistry(location.root, [&](RegistryTree& tree, bool& changed) -> LONG {
         const RegistryKey* key = tree.Find(location.root, location.path);
         if (key == nullptr) {
             return ERROR_FILE_NOT_FOUND;
@@ -227,7 +227,7 @@ LONG RegDeleteTreeW(HKEY hKey, LPCWSTR lpSubKey) {
         return status;
     }
     const bool wholeKey = lpSubKey != nullptr && lpSubKey[0] != 0;
-    return norva::ModifyRegistry([&](RegistryTree& tree, bool& changed) -> LONG {
+    return norva::ModifyRegistry(location.root, [&](RegistryTree& tree, bool& changed) -> LONG {
         RegistryKey* key = tree.Find(location.root, location.path);
         if (key == nullptr) {
             return wholeKey ? ERROR_FILE_NOT_FOUND : ERROR_KEY_DELETED;

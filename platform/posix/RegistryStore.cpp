@@ -2,6 +2,7 @@
 
 #include "platform/posix/RegistryFormat.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
@@ -27,14 +28,39 @@ std::string ConfigHome() {
     return std::string(home != nullptr ? home : "") + "/.config";
 }
 
-std::string StoreFolder() {
-    return ConfigHome() + "/norva";
+// The first absolute folder of $XDG_CONFIG_DIRS, else /etc/xdg.
+std::string SystemConfigFolder() {
+    const char* dirs = std::getenv("XDG_CONFIG_DIRS");
+    const std::string list = dirs != nullptr ? dirs : "";
+    for (size_t start = 0; start <= list.size();) {
+        const size_t end = std::min(list.find(':', start), list.size());
+        if (end > start && list[start] == '/') {
+            return list.substr(start, end - start);
+        }
+        start = end + 1;
+    }
+    return "/etc/xdg";
 }
 
-bool MakeFolders(const std::string& path) {
+// One store file: its folder and the modes it is created with. The per-user store is the
+// user's alone; the system-wide store is readable by everyone.
+struct StoreFile {
+    std::string folder;
+    mode_t folderMode;
+    mode_t fileMode;
+};
+
+StoreFile StoreOf(RegistryRoot root) {
+    if (root == RegistryRoot::LocalMachine) {
+        return {SystemConfigFolder() + "/norva", 0755, 0644};
+    }
+    return {ConfigHome() + "/norva", 0700, 0600};
+}
+
+bool MakeFolders(const std::string& path, mode_t mode) {
     for (size_t slash = path.find('/', 1);; slash = path.find('/', slash + 1)) {
         const std::string prefix = path.substr(0, slash);
-        if (mkdir(prefix.c_str(), 0700) != 0 && errno != EEXIST) {
+        if (mkdir(prefix.c_str(), mode) != 0 && errno != EEXIST) {
             return false;
         }
         if (slash == std::string::npos) {
@@ -46,8 +72,12 @@ bool MakeFolders(const std::string& path) {
 // Holds a flock on the store's lock file for its lifetime.
 class StoreLock {
 public:
-    StoreLock(const std::string& folder, int operation) {
-        fd_ = open((folder + "/registry.lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    // flock needs no write access: a reader of the system-wide store opens its lock file
+    // read-only, and reads without the lock when it cannot (the file is replaced in one
+    // step, so an unlocked reader still sees a whole store).
+    StoreLock(const StoreFile& store, int operation) {
+        fd_ = open((store.folder + "/registry.lock").c_str(), O_RDONLY | O_CREAT | O_CLOEXEC,
+                   store.fileMode);
         if (fd_ >= 0) {
             while (flock(fd_, operation) != 0 && errno == EINTR) {
             }
@@ -115,13 +145,16 @@ bool SyncFolder(const std::string& folder) {
 
 // Replaces the store with text. The temporary file has a fixed name: only the holder of the
 // exclusive lock writes it, and a stale one left by a crash is simply overwritten.
-bool ReplaceStore(const std::string& folder, const std::string& text) {
+bool ReplaceStore(const StoreFile& store, const std::string& text) {
+    const std::string& folder = store.folder;
     const std::string temporary = folder + "/registry.tmp";
-    const int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    const int fd =
+        open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, store.fileMode);
     if (fd < 0) {
         return false;
     }
-    const bool written = WriteAll(fd, text) && fsync(fd) == 0;
+    // The creation mode is narrowed by the umask; the store's readers need the full mode.
+    const bool written = fchmod(fd, store.fileMode) == 0 && WriteAll(fd, text) && fsync(fd) == 0;
     if (close(fd) != 0 || !written) {
         unlink(temporary.c_str());
         return false;
@@ -134,9 +167,9 @@ bool ReplaceStore(const std::string& folder, const std::string& text) {
 }
 
 // Loads the store into tree; ERROR_SUCCESS for a missing store (an empty tree).
-LONG Load(RegistryTree& tree) {
+LONG Load(const StoreFile& store, RegistryTree& tree) {
     std::string text;
-    switch (ReadFile(RegistryStorePath(), text)) {
+    switch (ReadFile(store.folder + "/registry", text)) {
     case ReadResult::Missing:
         return ERROR_SUCCESS;
     case ReadResult::Failed:
@@ -149,28 +182,31 @@ LONG Load(RegistryTree& tree) {
 
 } // namespace
 
-std::string RegistryStorePath() {
-    return StoreFolder() + "/registry";
+std::string RegistryStorePath(RegistryRoot root) {
+    return StoreOf(root).folder + "/registry";
 }
 
-void ReadRegistry(RegistryTree& tree) {
-    const StoreLock lock(StoreFolder(), LOCK_SH);
-    if (Load(tree) != ERROR_SUCCESS) {
+void ReadRegistry(RegistryRoot root, RegistryTree& tree) {
+    const StoreFile store = StoreOf(root);
+    const StoreLock lock(store, LOCK_SH);
+    if (Load(store, tree) != ERROR_SUCCESS) {
         tree = RegistryTree();
     }
 }
 
-LONG ModifyRegistry(const std::function<LONG(RegistryTree&, bool& changed)>& change) {
-    const std::string folder = StoreFolder();
-    if (!MakeFolders(folder)) {
+LONG ModifyRegistry(RegistryRoot root,
+                    const std::function<LONG(RegistryTree&, bool& changed)>& change) {
+    const StoreFile store = StoreOf(root);
+    // The system-wide store is read by everyone but changed only by its owner.
+    if (!MakeFolders(store.folder, store.folderMode) || access(store.folder.c_str(), W_OK) != 0) {
         return ERROR_ACCESS_DENIED;
     }
-    const StoreLock lock(folder, LOCK_EX);
+    const StoreLock lock(store, LOCK_EX);
     if (!lock.Held()) {
         return ERROR_ACCESS_DENIED;
     }
     RegistryTree tree;
-    const LONG loaded = Load(tree);
+    const LONG loaded = Load(store, tree);
     if (loaded != ERROR_SUCCESS) {
         return loaded;
     }
@@ -179,7 +215,7 @@ LONG ModifyRegistry(const std::function<LONG(RegistryTree&, bool& changed)>& cha
     if (result != ERROR_SUCCESS || !changed) {
         return result;
     }
-    return ReplaceStore(folder, FormatRegistry(tree)) ? ERROR_SUCCESS : ERROR_REGISTRY_IO_FAILED;
+    return ReplaceStore(store, FormatRegistry(tree)) ? ERROR_SUCCESS : ERROR_REGISTRY_IO_FAILED;
 }
 
 } // namespace norva

@@ -1,5 +1,6 @@
 // The registry store file of our implementation: its place, its text form, atomic
 // replacement under a lock, concurrent writers, and what a damaged store does.
+#include "platform/posix/RegistryStore.h"
 #include "tests/platform/PosixTestEnvironment.h"
 #include "tests/platform/TestSupport.h"
 
@@ -248,4 +249,41 @@ TEST_F(RegistryStore, RootsAreSeparate) {
     EXPECT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, u"Software\\Shared", 0, KEY_READ, &key),
               ERROR_FILE_NOT_FOUND);
     EXPECT_EQ(RegOpenKeyExW(HKEY_USERS, u"Software", 0, KEY_READ, &key), ERROR_INVALID_HANDLE);
+}
+
+TEST_F(RegistryStore, MachineKeysLiveInTheSystemWideStoreReadableByAll) {
+    ASSERT_EQ(SetText(HKEY_LOCAL_MACHINE, u"Software\\Norva", u"Name", u"machine"), ERROR_SUCCESS);
+    ASSERT_EQ(SetText(HKEY_CURRENT_USER, u"Software\\Norva", u"Name", u"user"), ERROR_SUCCESS);
+    const std::string system = home_ + "-system/norva/registry";
+    EXPECT_NE(ReadFile(system).find("[HKEY_LOCAL_MACHINE\\Software\\Norva]"), std::string::npos);
+    EXPECT_EQ(ReadFile(store_).find("[HKEY_LOCAL_MACHINE\\Software"), std::string::npos);
+    struct stat status {};
+    ASSERT_EQ(stat(system.c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 0777, 0644u);
+    ASSERT_EQ(stat((home_ + "-system/norva").c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 0777, 0755u);
+    EXPECT_EQ(QueryText(HKEY_LOCAL_MACHINE, u"Software\\Norva", u"Name"), u"machine");
+    EXPECT_EQ(QueryText(HKEY_CURRENT_USER, u"Software\\Norva", u"Name"), u"user");
+}
+
+TEST_F(RegistryStore, SystemWideStoreIsInTheFirstAbsoluteConfigFolder) {
+    const std::string saved = std::getenv("XDG_CONFIG_DIRS");
+    const struct {
+        const char* dirs;
+        const char* expected;
+    } cases[] = {
+        {"/srv/conf:/etc/xdg", "/srv/conf/norva/registry"},
+        {"relative:/opt/conf", "/opt/conf/norva/registry"},
+        {"", "/etc/xdg/norva/registry"},
+        {"::relative", "/etc/xdg/norva/registry"},
+    };
+    for (const auto& c : cases) {
+        setenv("XDG_CONFIG_DIRS", c.dirs, 1);
+        EXPECT_EQ(norva::RegistryStorePath(norva::RegistryRoot::LocalMachine), c.expected)
+            << c.dirs;
+    }
+    unsetenv("XDG_CONFIG_DIRS");
+    EXPECT_EQ(norva::RegistryStorePath(norva::RegistryRoot::LocalMachine),
+              "/etc/xdg/norva/registry");
+    setenv("XDG_CONFIG_DIRS", saved.c_str(), 1);
 }

@@ -19,6 +19,7 @@ public:
             path_ = pattern;
         }
         setenv("XDG_CONFIG_HOME", (path_ + "/initial").c_str(), 1);
+        setenv("XDG_CONFIG_DIRS", (path_ + "/initial-system").c_str(), 1);
     }
     ~TemporaryRoot() {
         std::error_code ignored;
@@ -42,6 +43,7 @@ std::string UseFreshConfigHome() {
     const std::string folder = root.path() + "/config" + std::to_string(++folders);
     std::filesystem::create_directories(folder);
     setenv("XDG_CONFIG_HOME", folder.c_str(), 1);
+    setenv("XDG_CONFIG_DIRS", (folder + "-system").c_str(), 1);
     return folder;
 }
 

@@ -5,7 +5,8 @@
 
 namespace norva::test {
 
-// Points XDG_CONFIG_HOME at a new empty folder and returns it.
+// Points XDG_CONFIG_HOME at a new empty folder and returns it; the system-wide store
+// (XDG_CONFIG_DIRS) moves to the folder's name with "-system" added.
 std::string UseFreshConfigHome();
 
 } // namespace norva::test

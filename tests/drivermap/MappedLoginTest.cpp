@@ -1,0 +1,55 @@
+// A driver of the component reaches the token through the mapping: the component asks
+// for "tavlink.dll", initialises the mapped module and logs in through it.
+#include "tests/drivermap/MappedDriverFixture.h"
+
+#include "component/access/CTokenDriver.h"
+#include "platform/posix/DriverMap.h"
+
+#include <algorithm>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+void MapTavlink(const fs::path& module) {
+    ASSERT_EQ(norva::WriteDriverMapping(norva::MappingScope::User,
+                                        *norva::FindDriverName("tavlink.dll"), module.string()),
+              ERROR_SUCCESS);
+}
+
+using MappedLogin = MappedDriverTest;
+
+TEST_F(MappedLogin, LogsInThroughTheMappedModuleWithTheTokensAnswer) {
+    const CK_SLOT_ID slot = PrepareToken("Trellmoor");
+    MapTavlink(vendorModule);
+    sims.ClearCalls();
+    CTokenDriver driver("tavlink.dll", kCardTavlink);
+    ASSERT_TRUE(driver.IsLoaded());
+    const auto calls = sims.TokenCalls();
+    ASSERT_FALSE(calls.empty());
+    EXPECT_EQ(calls[0].function, "C_Initialize");
+
+    const struct {
+        std::string pin;
+        CK_RV expected;
+    } cases[] = {{"1234", CKR_OK}, {"4321", CKR_PIN_INCORRECT}, {"1234", CKR_OK}};
+    for (const auto& c : cases) {
+        CK_SESSION_HANDLE session = 0;
+        ASSERT_EQ(driver.p11.C_OpenSession(slot, CKF_SERIAL_SESSION | CKF_RW_SESSION, nullptr,
+                                           nullptr, &session),
+                  CKR_OK);
+        std::string pin = c.pin;
+        EXPECT_EQ(driver.p11.C_Login(session, CKU_USER, reinterpret_cast<CK_UTF8CHAR*>(pin.data()),
+                                     pin.size()),
+                  c.expected)
+            << c.pin;
+        EXPECT_EQ(driver.p11.C_CloseSession(session), CKR_OK);
+    }
+    const auto logins = sims.TokenCalls();
+    EXPECT_EQ(
+        std::count_if(logins.begin(), logins.end(),
+                      [](const sim::CCallRecord& call) { return call.function == "C_Login"; }),
+        3);
+}
+
+} // namespace
