@@ -40,7 +40,6 @@ before(async () => {
 after(async () => {
   await context?.close();
   await server?.close();
-  host?.remove();
 });
 
 // Runs one library call in the page and returns what it settled with, as plain data.

@@ -42,7 +42,6 @@ before(async () => {
 after(async () => {
   await browser?.close();
   await server?.close();
-  host?.remove();
 });
 
 test("the demo page counts the tokens through the extension", async () => {

@@ -26,8 +26,16 @@ export const EXTENSION_ID = createHash("sha256")
   .slice(0, 32)
   .replace(/./g, (digit) => String.fromCharCode(97 + parseInt(digit, 16)));
 
+// Scratch folders live until the test file's process ends.
+const scratchFolders = [];
+process.on("exit", () => {
+  for (const folder of scratchFolders) rmSync(folder, { recursive: true, force: true });
+});
+
 export function scratchFolder(name) {
-  return mkdtempSync(join(tmpdir(), `norva-${name}-`));
+  const folder = mkdtempSync(join(tmpdir(), `norva-${name}-`));
+  scratchFolders.push(folder);
+  return folder;
 }
 
 function writeScript(path, text) {
@@ -76,9 +84,6 @@ export class VirtualTokenHost {
     return readFileSync(this.startLog, "utf8").split("\n").filter(Boolean);
   }
 
-  remove() {
-    rmSync(this.folder, { recursive: true, force: true });
-  }
 }
 
 // Programs standing in for NorvaHost: the browser starts them through the manifest.
