@@ -197,9 +197,43 @@ describe("the demo page", () => {
     removeChromiumManifest(profile);
     const [missing] = await submit(page, ['form[data-func="NorvaEFTTokensCount"]']);
     assert.match(missing, /^NorvaEFTTokensCount failed: HostNotInstalled, NorvaHost is not installed/);
+    // The component's failures in words, a vendor's own CK_RV included.
+    const folder = scratchFolder("answer");
+    const answers = [
+      ['{"rc":"0","result":"6","LastZTError":6,"PKCS11Error":160,"SignFileCanceled":0}',
+       "ChangePIN failed: ZTLoginFailed (6) · PKCS#11 ZT_CKR_PIN_INCORRECT (160)"],
+      ['{"rc":"0","result":"","LastZTError":22,"PKCS11Error":-2147483647,"SignFileCanceled":0}',
+       "SignData failed: ZTSignRecoverFailed (22) · PKCS#11 CK_RV 0x80000001 (-2147483647)"],
+    ];
+    for (const [index, [reply, text]] of answers.entries()) {
+      writeFileSync(join(folder, "reply"), reply);
+      useHost(hostDouble(folder, "answer", join(folder, "reply")));
+      const func = text.split(" ")[0];
+      assert.deepEqual(await submit(page, [`form[data-func="${func}"]`]), [text], `answer ${index}`);
+    }
     useHost(host.wrapper);
-    assert.equal(await page.locator("#log li").count(), 6);
+    assert.equal(await page.locator("#log li").count(), 8);
     await page.screenshot({ path: join(ARTIFACTS, "demo-chromium.png"), fullPage: true });
+  });
+
+  test("signs the upload file the user picks, read in the Hebrew code page", async () => {
+    const folder = scratchFolder("upload");
+    const log = join(folder, "requests.log");
+    writeFileSync(log, "");
+    useHost(hostDouble(folder, "record", log));
+    const form = page.locator("form[data-upload]");
+    // "1", two Hebrew letters in Windows-1255 (alef, bet), CR LF.
+    await form.locator('input[type="file"]').setInputFiles(
+      { name: "PAY0117.txt", mimeType: "text/plain", buffer: Buffer.from([0x31, 0xe0, 0xe1, 0x0d, 0x0a]) });
+    await form.locator('input[name="pin"]').fill("592604");
+    await form.locator('input[name="challenge"]').fill("c-17");
+    const [text] = await submit(page, ["form[data-upload]"]);
+    assert.equal(text, 'SignFileData: result "recorded" · ZTNoError · PKCS#11 ZT_CKR_OK');
+    assert.deepEqual(JSON.parse(readFileSync(log, "utf8")), {
+      func: "SignFileData",
+      params: { pin: "592604", challenge: "c-17", fileName: "PAY0117.txt", fileContent: "1\u05d0\u05d1\r\n" },
+    });
+    useHost(host.wrapper);
   });
 
   test("says clearly when the extension does not serve the page", async () => {

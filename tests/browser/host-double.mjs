@@ -1,6 +1,6 @@
 // A stand-in for NorvaHost that the browser starts through the host manifest, for the
 // cases the real host never produces: see hostDouble() in support.mjs.
-import { appendFileSync } from "node:fs";
+import { appendFileSync, readFileSync } from "node:fs";
 
 const [mode, argument] = process.argv.slice(2);
 
@@ -29,6 +29,8 @@ const request = await readRequest();
 if (mode === "record") {
   appendFileSync(argument, request + "\n");
   writeReply('{"rc":"0","result":"recorded","LastZTError":0,"PKCS11Error":0,"SignFileCanceled":0}');
+} else if (mode === "answer") {
+  writeReply(readFileSync(argument, "utf8"));
 } else if (mode === "silent") {
   process.exit(0);
 } else if (mode === "oversized") {

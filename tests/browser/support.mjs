@@ -88,6 +88,7 @@ export class VirtualTokenHost {
 
 // Programs standing in for NorvaHost: the browser starts them through the manifest.
 //   record FILE: append each request's text to FILE, reply with a fixed success
+//   answer FILE: reply with the text in FILE
 //   silent: exit without replying
 //   oversized: reply with a framed message just over the browser's 1 MB limit
 export function hostDouble(folder, mode, argument = "") {
