@@ -84,14 +84,15 @@ function envelopeProblem(request) {
 }
 
 // Browsers report native-messaging failures only as message texts; these are Chromium's
-// and Firefox's, turned into types a page can act on.
+// and Firefox's (checked by the browser tests), turned into types a page can act on.
+// Chromium cannot tell a reply over its 1 MB limit from another unreadable reply;
+// Firefox reports a host that ends without replying as "an unexpected error".
 const hostFailures = [
   [/not found|No such native application/i, "HostNotInstalled",
    "NorvaHost is not installed for this browser (no native-messaging host manifest)."],
-  [/forbidden/i, "HostNotAllowed",
-   "NorvaHost's manifest does not allow this extension."],
-  [/has exited|exited/i, "HostExited", "NorvaHost ended without replying."],
-  [/communicating|unexpected error/i, "HostReplyUnreadable",
+  [/forbidden/i, "HostNotAllowed", "NorvaHost's manifest does not allow this extension."],
+  [/exited|unexpected error/i, "HostExited", "NorvaHost ended without replying."],
+  [/communicating|exceeds the limit/i, "HostReplyUnreadable",
    "NorvaHost's reply could not be read: it is larger than the browser's 1 MB limit, or not a framed JSON message."],
 ];
 

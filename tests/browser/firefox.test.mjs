@@ -8,7 +8,9 @@ import { after, before, test } from "node:test";
 import puppeteer from "puppeteer-core";
 
 import { prepareToken } from "./commands.mjs";
-import { ARTIFACTS, EXTENSION, GECKO_ID, HOST_NAME, VirtualTokenHost, fillManifest, scratchFolder, startDemoServer }
+import {
+  ARTIFACTS, EXTENSION, GECKO_ID, HOST_NAME, VirtualTokenHost, fillManifest, hostDouble, scratchFolder, startDemoServer,
+}
   from "./support.mjs";
 
 let browser;
@@ -62,12 +64,26 @@ test("the demo page counts the tokens through the extension", async () => {
   await page.screenshot({ path: join(ARTIFACTS, "demo-firefox.png") });
 });
 
-test("a host that is not installed and a malformed request are typed errors here too", async () => {
-  rmSync(manifestFile);
-  const outcomes = await page.evaluate(async () => {
+test("host failures and a malformed request are typed errors here too", async () => {
+  const folder = scratchFolder("firefox-doubles");
+  const cases = [
+    ["oversized", "HostReplyUnreadable"],
+    ["silent", "HostExited"],
+    ["oversized", "HostReplyUnreadable"],
+    [null, "HostNotInstalled"],
+  ];
+  for (const [double, kind] of cases) {
+    if (double) writeFileSync(manifestFile, fillManifest("firefox", hostDouble(folder, double)));
+    else rmSync(manifestFile);
+    const outcome = await page.evaluate(async () => {
+      const norva = await import("/lib/norva.js");
+      return norva.TokensCount().then(() => "resolved", (error) => [error.name, error.kind, error.message]);
+    });
+    assert.deepEqual(outcome.slice(0, 2), ["TransportError", kind], outcome[2]);
+  }
+  const malformed = await page.evaluate(async () => {
     const norva = await import("/lib/norva.js");
-    const kinds = (promise) => promise.then(() => "resolved", (error) => [error.name, error.kind]);
-    return [await kinds(norva.TokensCount()), await kinds(norva.request("SignData", "1234"))];
+    return norva.request("SignData", "1234").catch((error) => [error.name, error.kind]);
   });
-  assert.deepEqual(outcomes, [["TransportError", "HostNotInstalled"], ["TransportError", "BadRequest"]]);
+  assert.deepEqual(malformed, ["TransportError", "BadRequest"]);
 });
