@@ -23,7 +23,7 @@ export const liveCommands = [
   { func: "FormatToken", fields: { SOPassword: SO_PIN }, expect: { result: "0" }, awaiting: "formatting" },
   { func: "InitPIN", fields: { initPin: PIN, SOPassword: SO_PIN }, expect: { result: "0" }, awaiting: "PIN management" },
   { func: "ChangePIN", fields: { oldPin: PIN, newPin: PIN }, expect: { result: "0" }, awaiting: "PIN management" },
-  { func: "ChangePIN", fields: { oldPin: "000000", newPin: PIN }, expect: { error: "ZTInitPINFailed" }, awaiting: "PIN management" },
+  { func: "ChangePIN", fields: { oldPin: "000000", newPin: PIN }, expect: { error: "ZTLoginFailed" }, awaiting: "PIN management" },
   { func: "GenerateKeys", fields: { pin: PIN }, expect: { result: "0" }, awaiting: "key generation" },
   { func: "GenerateKeysCustom", fields: { pin: PIN, keylength: "2048" }, expect: { result: "0" }, awaiting: "key generation" },
   { func: "PublicKey", expect: { resultMatch: /^[0-9A-F]+$/ }, awaiting: "key generation" },
