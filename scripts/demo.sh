@@ -1,8 +1,13 @@
 #!/usr/bin/env bash
-# Sets up the machine, builds the Linux programs and talks to NorvaHost as the
-# browser would, over a virtual token made with the simulated drivers.
+# With a display: opens the demo page in Chromium with the extension, on a virtual token
+# (scripts/demo-browser.sh). Without one, or with --tour: sets up the machine, builds the
+# Linux programs and talks to NorvaHost as the browser would, over a virtual token made
+# with the simulated drivers.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ] && [ "${1:-}" != --tour ]; then
+  exec bash scripts/demo-browser.sh
+fi
 
 bash scripts/setup.sh
 cmake --preset linux >/dev/null

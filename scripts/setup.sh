@@ -15,6 +15,7 @@ PACKAGES=(
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix mingw-w64-tools libgcrypt-mingw-w64-dev
   wine wine32:i386 wine64 libwine-dev
   opensc opensc-pkcs11 openssl xvfb dpkg-dev
+  chromium firefox-esr nsis nodejs fonts-dejavu-core
 )
 
 missing=()
@@ -44,8 +45,21 @@ if [ ${#missing[@]} -gt 0 ]; then
   [ ${#pkgs[@]} -eq 0 ] || $SUDO apt-get install -y -q --no-install-recommends "${pkgs[@]}"
 fi
 
-# jsoncpp for mingw, from Debian's own source package, built once per target.
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
+
+# The browser tests' node packages, from the lock file; the browsers are Debian's own,
+# so no package may download one.
+if ! command -v npm >/dev/null; then
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -q --no-install-recommends npm
+fi
+lock=$ROOT/tests/browser/package-lock.json
+if [ ! -f "$ROOT/tests/browser/node_modules/.package-lock.json" ] ||
+   [ "$lock" -nt "$ROOT/tests/browser/node_modules/.package-lock.json" ]; then
+  PLAYWRIGHT_SKIP_BROWSER_DOWNLOAD=1 PUPPETEER_SKIP_DOWNLOAD=1 \
+    npm ci --prefix "$ROOT/tests/browser" --no-audit --no-fund --loglevel=error
+fi
+
+# jsoncpp for mingw, from Debian's own source package, built once per target.
 build_jsoncpp() { # $1 = toolchain file ("" for this machine), $2 = install prefix
   [ -f "$2/lib/libjsoncpp.a" ] && return 0
   local work
