@@ -1,8 +1,6 @@
-// What the component sends to the prompt program and reads back, and the texts the program
-// shows.
+// What the component sends to the prompt program and reads back.
 #include <gtest/gtest.h>
 
-#include "component/signing/prompt/DisplayText.h"
 #include "component/signing/prompt/PromptRequest.h"
 
 namespace {
@@ -54,20 +52,6 @@ TEST(PromptRequest, OnlyTheWholeAnswerCounts) {
         SCOPED_TRACE(bytes);
         EXPECT_EQ(DecodePromptAnswer(bytes), answer);
     }
-}
-
-TEST(PromptRequest, WindowTextIsUtf8WithEveryLineReadFromTheRight) {
-    const DisplayPrompt window = ForWindow(Sample());
-    const std::string mark = "\xE2\x80\x8F";
-    EXPECT_EQ(window.caption, "\xD7\xA9\xD7\x92\xD7\x99\xD7\x90 Norva");
-    EXPECT_EQ(window.text, mark + "a.txt\n" + mark + "\xD7\xA9\xD7\x95\xD7\xA8\xD7\x94 : 1\t:101");
-    EXPECT_EQ(window.okWord, "\xD7\x90\xD7\x99\xD7\xA9\xD7\x95\xD7\xA8");
-    EXPECT_TRUE(window.withCancel);
-    EXPECT_EQ(ForTerminal(Sample()).text, "a.txt\n\xD7\xA9\xD7\x95\xD7\xA8\xD7\x94 : 1\t:101");
-
-    UploadPromptMessage error = Sample();
-    error.style = 0x00180030;
-    EXPECT_FALSE(ForWindow(error).withCancel);
 }
 
 } // namespace

@@ -144,22 +144,4 @@ TEST_F(UploadLines, UnusableSourcesAreRefusedAndGiveNoLines) {
     }
 }
 
-TEST_F(UploadLines, ClosedSourcesGiveNoMoreLines) {
-    CUploadFileLines file(WriteFile("K1\n52\n"));
-    ASSERT_EQ(file.Open(), ZTNoError);
-    std::string line;
-    ASSERT_TRUE(file.NextLine(line));
-    file.Close();
-    EXPECT_FALSE(file.NextLine(line));
-    // Opened again, it starts over.
-    ASSERT_EQ(file.Open(), ZTNoError);
-    EXPECT_EQ(AllLines(file), (Lines{"K1\r\n", "52\r\n"}));
-
-    CUploadContentLines content("K1\n52\n");
-    ASSERT_EQ(content.Open(), ZTNoError);
-    ASSERT_TRUE(content.NextLine(line));
-    content.Close();
-    EXPECT_FALSE(content.NextLine(line));
-}
-
 } // namespace
