@@ -160,8 +160,10 @@ answer_prompt() { # $1 = case, $2 = file, $3 = caption, $4 = key, $5 = expected,
     xwd -id "$window" -out "$WORK/shot.xwd" && convert "$WORK/shot.xwd" "$SHOTS/$6" ||
       fail "$1: no screenshot"
   fi
-  # Real key events through XTEST: a toolkit ignores events sent to a window.
-  xdotool windowfocus --sync "$window" 2>/dev/null
+  # Real key events through XTEST, to the focused prompt: a toolkit ignores events that are
+  # sent to a window.
+  timeout 20 xdotool windowfocus --sync "$window" 2>/dev/null || fail "$1: the prompt took no focus"
+  sleep 0.5
   xdotool key "$4"
   expect_answer "$1" "$5"
 }
