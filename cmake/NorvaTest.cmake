@@ -5,7 +5,9 @@ if(WIN32)
   set(NORVA_WINEPREFIX "${NORVA_WINEPREFIX_DEFAULT}" CACHE PATH "Wine prefix for the tests")
   # The component is written for Hebrew Windows: under a Hebrew locale Wine's ANSI code
   # page is 1255, as on the target systems and in our own layer on POSIX.
-  set(NORVA_TEST_ENV "WINEPREFIX=${NORVA_WINEPREFIX}" "WINEDEBUG=-all" "WINELOADER=${CMAKE_CROSSCOMPILING_EMULATOR}"
+  # scripts/hebrew-locale.sh makes the locale in our cache when the machine lacks it.
+  set(NORVA_LOCPATH "$ENV{HOME}/.cache/norva/locale" CACHE PATH "Folder holding he_IL.UTF-8")
+  set(NORVA_TEST_ENV "LOCPATH=${NORVA_LOCPATH}" "WINEPREFIX=${NORVA_WINEPREFIX}" "WINEDEBUG=-all" "WINELOADER=${CMAKE_CROSSCOMPILING_EMULATOR}"
       "WINEDLLOVERRIDES=mscoree,mshtml=" "LC_ALL=he_IL.UTF-8")
 else()
   set(NORVA_TEST_ENV "")
