@@ -19,4 +19,5 @@
 #include "platform/posix/ObjBase.h"
 #include "platform/posix/WinBase.h"
 #include "platform/posix/WinReg.h"
+#include "platform/posix/WinUser.h"
 #endif

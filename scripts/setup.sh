@@ -15,6 +15,7 @@ PACKAGES=(
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix mingw-w64-tools libgcrypt-mingw-w64-dev
   wine wine32:i386 wine64 libwine-dev
   opensc openssl xvfb dpkg-dev
+  xdotool x11-apps imagemagick locales fonts-dejavu-core adwaita-icon-theme
 )
 
 missing=()
@@ -77,4 +78,6 @@ if /lib/ld-linux.so.2 --version >/dev/null 2>&1 && [ ! -f "$CACHE/wineprefix/sys
   WINEPREFIX="$CACHE/wineprefix" WINEARCH=win32 /usr/lib/wine/wine wineboot -i >/dev/null 2>&1 || true
   WINEPREFIX="$CACHE/wineprefix" /usr/lib/wine/wineserver -w || true
 fi
+# The Hebrew locale under which Wine runs the prompt tests, where the machine lacks it.
+NORVA_CACHE="$CACHE" bash "$ROOT/scripts/hebrew-locale.sh" >/dev/null
 echo "setup: ready (cache $CACHE)"

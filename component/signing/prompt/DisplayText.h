@@ -1,0 +1,24 @@
+// The prompt texts as the prompt program shows them: UTF-8, converted from Windows-1255.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "component/signing/UploadPromptMessage.h"
+
+struct DisplayPrompt {
+    std::string caption;
+    std::string text;
+    std::string okWord;
+    std::string cancelWord;
+    bool withCancel = false;
+};
+
+std::string Utf8FromWindows1255(std::string_view text);
+
+// Every line of the text starts with a right-to-left mark, so that each one is read and
+// aligned from the right as the message box does with right-to-left reading, also a line
+// that begins with a Latin file name.
+DisplayPrompt ForWindow(const UploadPromptMessage& message);
+// The same without the marks, for a terminal.
+DisplayPrompt ForTerminal(const UploadPromptMessage& message);
