@@ -33,14 +33,6 @@ HRESULT CZentor::InitPIN(BSTR, BSTR, TZentorError* RetVal) {
     return NotYet(RetVal);
 }
 
-HRESULT CZentor::GenerateKeys(BSTR, TZentorError* RetVal) {
-    return NotYet(RetVal);
-}
-
-HRESULT CZentor::GenerateKeysCustom(BSTR, BSTR, TZentorError* RetVal) {
-    return NotYet(RetVal);
-}
-
 HRESULT CZentor::SignFile(BSTR, BSTR, BSTR, BSTR* HexBinarySignedData) {
     return NotYet(HexBinarySignedData);
 }
@@ -106,9 +98,5 @@ HRESULT CZentor::put_UserCode(BSTR) {
 }
 
 HRESULT CZentor::get_CreateTime(BSTR* pVal) {
-    return NotYet(pVal);
-}
-
-HRESULT CZentor::get_PublicKey(BSTR* pVal) {
     return NotYet(pVal);
 }

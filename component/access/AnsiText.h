@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "platform/WinApi.h"
 
@@ -11,3 +12,7 @@ std::string ToAnsiText(BSTR text, UINT codePage);
 
 // Number of UTF-16 code units of a BSTR; 0 for null.
 UINT Utf16Length(BSTR text);
+
+// A new BSTR holding single-byte text of the given code page; never null (an allocation
+// failure throws std::bad_alloc).
+BSTR ToBstr(std::string_view ansi, UINT codePage);
