@@ -33,3 +33,12 @@ BSTR ToBstr(std::string_view ansi, UINT codePage) {
     }
     return text;
 }
+
+std::string PinText(BSTR pin) {
+    std::string bytes = ToAnsiText(pin, CP_ACP);
+    const size_t length = Utf16Length(pin);
+    if (bytes.size() < length) {
+        bytes.resize(length, '\0');
+    }
+    return bytes;
+}
