@@ -82,27 +82,18 @@ HRESULT CZentor::get_CreateTime(BSTR* pVal) {
 }
 
 HRESULT CZentor::InitPIN(BSTR NewPIN, BSTR SOPassword, TZentorError* RetVal) {
-    return NoThrow([&] {
-        LastZTError = InitUserPin(access, NewPIN, SOPassword);
-        PutResult(LastZTError, RetVal);
-        return S_OK;
-    });
+    return ReportOperation(LastZTError, RetVal,
+                           [&] { return InitUserPin(access, NewPIN, SOPassword); });
 }
 
 HRESULT CZentor::ChangePIN(BSTR OldPIN, BSTR NewPIN, TZentorError* RetVal) {
-    return NoThrow([&] {
-        LastZTError = ChangeUserPin(access, OldPIN, NewPIN);
-        PutResult(LastZTError, RetVal);
-        return S_OK;
-    });
+    return ReportOperation(LastZTError, RetVal,
+                           [&] { return ChangeUserPin(access, OldPIN, NewPIN); });
 }
 
 HRESULT CZentor::FormatToken(BSTR SOPassword, TZentorError* RetVal) {
-    return NoThrow([&] {
-        LastZTError = FormatServiceToken(access, SOPassword);
-        PutResult(LastZTError, RetVal);
-        return S_OK;
-    });
+    return ReportOperation(LastZTError, RetVal,
+                           [&] { return FormatServiceToken(access, SOPassword); });
 }
 
 // Each step goes through the object's own members, as a caller would call them; the

@@ -7,19 +7,13 @@
 #include "component/signing/PublicKey.h"
 
 HRESULT CZentor::GenerateKeys(BSTR PIN, TZentorError* RetVal) {
-    return NoThrow([&] {
-        LastZTError = GenerateKeyPair(access, PIN, kLongModulusBits);
-        PutResult(LastZTError, RetVal);
-        return S_OK;
-    });
+    return ReportOperation(LastZTError, RetVal,
+                           [&] { return GenerateKeyPair(access, PIN, kLongModulusBits); });
 }
 
 HRESULT CZentor::GenerateKeysCustom(BSTR PIN, BSTR KeyLength, TZentorError* RetVal) {
-    return NoThrow([&] {
-        LastZTError = GenerateKeyPair(access, PIN, ModulusBitsFor(KeyLength));
-        PutResult(LastZTError, RetVal);
-        return S_OK;
-    });
+    return ReportOperation(LastZTError, RetVal,
+                           [&] { return GenerateKeyPair(access, PIN, ModulusBitsFor(KeyLength)); });
 }
 
 HRESULT CZentor::get_PublicKey(BSTR* pVal) {

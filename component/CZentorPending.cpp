@@ -33,4 +33,3 @@ HRESULT CZentor::DecryptAndSignData(BSTR, VARIANT, VARIANT_BOOL, BSTR* HexBinary
 HRESULT CZentor::SignDataEx(BSTR, VARIANT, VARIANT_BOOL, BSTR* HexBinarySignedData, bool) {
     return NotYet(HexBinarySignedData);
 }
-

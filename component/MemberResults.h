@@ -2,6 +2,7 @@
 // leaves its outcome in its out-parameters (when the caller gave them) and LastZTError.
 #pragma once
 
+#include "component/NoThrow.h"
 #include "component/ZentorErrors.h"
 #include "platform/WinApi.h"
 
@@ -18,4 +19,15 @@ inline void PutText(BSTR text, BSTR* out) {
     } else {
         SysFreeString(text);
     }
+}
+
+// A member whose outcome is its TZentorError: runs `operation`, stores its code in
+// LastZTError (`last`) and in the caller's out-parameter.
+template <typename Operation>
+HRESULT ReportOperation(TZentorError& last, TZentorError* out, Operation&& operation) {
+    return NoThrow([&] {
+        last = operation();
+        PutResult(last, out);
+        return S_OK;
+    });
 }

@@ -5,6 +5,7 @@
 #include <ctime>
 
 #include "testing/common/Bytes.h"
+#include "tests/support/TokenKeys.h"
 
 namespace {
 
@@ -33,15 +34,7 @@ protected:
         return Text(key.Get());
     }
 
-    size_t KeyObjects(size_t reader = 0) {
-        const tokensim::CTokenState state = sims.Tokens();
-        size_t keys = 0;
-        for (const tokensim::CObject& object : state.readers.at(reader).token.objects) {
-            const CK_ULONG objectClass = object.Number(CKA_CLASS, CKO_DATA);
-            keys += (objectClass == CKO_PUBLIC_KEY || objectClass == CKO_PRIVATE_KEY) ? 1 : 0;
-        }
-        return keys;
-    }
+    size_t KeyObjects() { return norva::test::KeyObjectCount(sims.Tokens().readers.at(0).token); }
 
     std::string Label(size_t reader = 0) { return sims.Tokens().readers.at(reader).token.label; }
 };

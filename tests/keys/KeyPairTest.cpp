@@ -3,6 +3,7 @@
 #include "tests/access/AccessFixture.h"
 
 #include "testing/common/Bytes.h"
+#include "tests/support/TokenKeys.h"
 
 namespace {
 
@@ -17,15 +18,7 @@ protected:
         sims.PrepareToken(kServiceLabel, "87654321", kUserPin);
     }
 
-    size_t KeyObjects() {
-        size_t keys = 0;
-        const tokensim::CTokenState state = sims.Tokens();
-        for (const tokensim::CObject& object : state.readers.at(0).token.objects) {
-            const CK_ULONG objectClass = object.Number(CKA_CLASS, CKO_DATA);
-            keys += objectClass == CKO_PUBLIC_KEY || objectClass == CKO_PRIVATE_KEY ? 1 : 0;
-        }
-        return keys;
-    }
+    size_t KeyObjects() { return norva::test::KeyObjectCount(sims.Tokens().readers.at(0).token); }
 
     TPKCS11Error DriverResult() {
         TPKCS11Error result = ZT_CKR_OK;

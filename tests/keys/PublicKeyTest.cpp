@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "testing/common/Bytes.h"
+#include "tests/support/TokenKeys.h"
 
 namespace {
 
@@ -36,16 +37,6 @@ protected:
         return ascii;
     }
 
-    sim::Bytes StoredModulus() {
-        const tokensim::CTokenState state = sims.Tokens();
-        for (const tokensim::CObject& object : state.readers.at(0).token.objects) {
-            if (object.Number(CKA_CLASS, CKO_DATA) == CKO_PUBLIC_KEY) {
-                return *object.Find(CKA_MODULUS);
-            }
-        }
-        return {};
-    }
-
     // A public key of the service's label with a modulus of `size` bytes, as another
     // program could have stored it.
     void StorePublicKey(size_t size) {
@@ -73,7 +64,8 @@ TEST_F(PublicKey, A2048BitKeyReadsAsItsModulusAndASecondReadDoesNotOpenTheToken)
     const std::string first = Read(result);
     EXPECT_EQ(result, ZTNoError);
     ASSERT_EQ(first.size(), 512u);
-    EXPECT_EQ(first, sim::ToHex(StoredModulus())); // upper case, high nibble first
+    EXPECT_EQ(first, sim::ToHex(norva::test::StoredModulus(
+                         sims.Tokens().readers.at(0).token))); // upper case, high nibble first
     const auto reads = TokenCallsOf("C_GetAttributeValue");
     ASSERT_FALSE(reads.empty());
     EXPECT_EQ(reads.back().Arg("CKA_MODULUS"), "room:1000");
