@@ -126,33 +126,4 @@ TEST_F(HolderRecord, OnTheHlDeviceThePutsSucceedAndChangeNothing) {
     EXPECT_EQ(Get(&CZentor::get_LastName), "Levi");
 }
 
-TEST_F(HolderRecord, WithoutAServiceTokenNothingIsReadOrWritten) {
-    struct Row {
-        const char* name;
-        std::function<void(tokensim::CTokenState&)> change;
-        TZentorError expected;
-    };
-    const Row rows[] = {
-        {"blank token", [](tokensim::CTokenState& s) { s.readers.at(0).token = s.NewToken(); },
-         ZTLabeledTokenNotFound},
-        {"service and blank token", [](tokensim::CTokenState& s) { s.AddReader("Second Reader"); },
-         ZTTooManyTokens},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
-        sims.PrepareToken(kServiceLabel, kSoPin, kUserPin);
-        sims.EditTokens(row.change);
-        zentor.put_CardType(1);
-        const tokensim::CTokenState before = sims.Tokens();
-        EXPECT_EQ(Get(&CZentor::get_FirstName), "");
-        EXPECT_EQ(Last(), row.expected);
-        Put(&CZentor::put_FirstName, "Dana");
-        EXPECT_EQ(Last(), row.expected);
-        for (size_t i = 0; i < before.readers.size(); ++i) {
-            EXPECT_EQ(sims.Tokens().readers.at(i).token.objects.size(),
-                      before.readers.at(i).token.objects.size());
-        }
-    }
-}
-
 } // namespace

@@ -110,39 +110,6 @@ TEST_F(PublicKey, KeysOfEverySizeAreReadWithoutOverflowAndOnlySmallTextsAreKept)
     }
 }
 
-TEST_F(PublicKey, FailuresGiveAnEmptyTextAndTheirCode) {
-    struct Row {
-        const char* name;
-        bool keyStored;
-        const char* fault; // "" none
-        TZentorError expected;
-        TPKCS11Error driverResult;
-    };
-    const Row rows[] = {
-        {"no key on the token", false, "", ZTDataItemNotFound, ZT_CKR_OK},
-        {"modulus refused", true, "C_GetAttributeValue", ZTGetPublicKeyFailed, ZT_CKR_DEVICE_ERROR},
-        {"search refused", true, "C_FindObjectsInit", ZTFindObjectsInitFailed, ZT_CKR_DEVICE_ERROR},
-    };
-    sims.PrepareToken(kServiceLabel, "87654321", kUserPin);
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
-        if (row.keyStored) {
-            StorePublicKey(256);
-        }
-        if (*row.fault) {
-            sims.InjectTokenFault(row.fault, CKR_DEVICE_ERROR, 1);
-        }
-        zentor.put_CardType(1);
-        TZentorError result = ZTNoError;
-        EXPECT_EQ(Read(result), "");
-        EXPECT_EQ(result, row.expected);
-        TPKCS11Error driverResult = ZT_CKR_OK;
-        zentor.get_PKCS11Error(&driverResult);
-        EXPECT_EQ(driverResult, row.driverResult);
-        sims.EditTokens([](tokensim::CTokenState& s) { s.readers.at(0).token.objects.clear(); });
-    }
-}
-
 TEST_F(PublicKey, TheHlDeviceKeyIsReadAsTheDeviceGaveIt) {
     RemoveTokens();
     InstallBrevo();
