@@ -5,13 +5,6 @@
 
 namespace {
 
-HRESULT NotYet(TZentorError* result) {
-    if (result != nullptr) {
-        *result = ZTNoError;
-    }
-    return E_NOTIMPL;
-}
-
 HRESULT NotYet(BSTR* text) {
     if (text != nullptr) {
         *text = SysAllocStringLen(nullptr, 0);
@@ -20,26 +13,6 @@ HRESULT NotYet(BSTR* text) {
 }
 
 } // namespace
-
-HRESULT CZentor::FormatToken(BSTR, TZentorError* RetVal) {
-    return NotYet(RetVal);
-}
-
-HRESULT CZentor::ChangePIN(BSTR, BSTR, TZentorError* RetVal) {
-    return NotYet(RetVal);
-}
-
-HRESULT CZentor::InitPIN(BSTR, BSTR, TZentorError* RetVal) {
-    return NotYet(RetVal);
-}
-
-HRESULT CZentor::GenerateKeys(BSTR, TZentorError* RetVal) {
-    return NotYet(RetVal);
-}
-
-HRESULT CZentor::GenerateKeysCustom(BSTR, BSTR, TZentorError* RetVal) {
-    return NotYet(RetVal);
-}
 
 HRESULT CZentor::SignFile(BSTR, BSTR, BSTR, BSTR* HexBinarySignedData) {
     return NotYet(HexBinarySignedData);
@@ -59,56 +32,4 @@ HRESULT CZentor::DecryptAndSignData(BSTR, VARIANT, VARIANT_BOOL, BSTR* HexBinary
 
 HRESULT CZentor::SignDataEx(BSTR, VARIANT, VARIANT_BOOL, BSTR* HexBinarySignedData, bool) {
     return NotYet(HexBinarySignedData);
-}
-
-HRESULT CZentor::FullFormatToken(BSTR, BSTR, BSTR, BSTR, BSTR, BSTR, BSTR* pVal) {
-    return NotYet(pVal);
-}
-
-HRESULT CZentor::get_FirstName(BSTR* pVal) {
-    return NotYet(pVal);
-}
-
-HRESULT CZentor::put_FirstName(BSTR) {
-    return E_NOTIMPL;
-}
-
-HRESULT CZentor::get_LastName(BSTR* pVal) {
-    return NotYet(pVal);
-}
-
-HRESULT CZentor::put_LastName(BSTR) {
-    return E_NOTIMPL;
-}
-
-HRESULT CZentor::get_Company(BSTR* pVal) {
-    return NotYet(pVal);
-}
-
-HRESULT CZentor::put_Company(BSTR) {
-    return E_NOTIMPL;
-}
-
-HRESULT CZentor::get_UserID(BSTR* pVal) {
-    return NotYet(pVal);
-}
-
-HRESULT CZentor::put_UserID(BSTR) {
-    return E_NOTIMPL;
-}
-
-HRESULT CZentor::get_UserCode(BSTR* pVal) {
-    return NotYet(pVal);
-}
-
-HRESULT CZentor::put_UserCode(BSTR) {
-    return E_NOTIMPL;
-}
-
-HRESULT CZentor::get_CreateTime(BSTR* pVal) {
-    return NotYet(pVal);
-}
-
-HRESULT CZentor::get_PublicKey(BSTR* pVal) {
-    return NotYet(pVal);
 }
