@@ -41,26 +41,6 @@ HRESULT CZentor::GenerateKeysCustom(BSTR, BSTR, TZentorError* RetVal) {
     return NotYet(RetVal);
 }
 
-HRESULT CZentor::SignFile(BSTR, BSTR, BSTR, BSTR* HexBinarySignedData) {
-    return NotYet(HexBinarySignedData);
-}
-
-HRESULT CZentor::SignFileData(BSTR, BSTR, BSTR, BSTR, BSTR* HexBinarySignedData) {
-    return NotYet(HexBinarySignedData);
-}
-
-HRESULT CZentor::SignData(BSTR, VARIANT, VARIANT_BOOL, BSTR* HexBinarySignedData) {
-    return NotYet(HexBinarySignedData);
-}
-
-HRESULT CZentor::DecryptAndSignData(BSTR, VARIANT, VARIANT_BOOL, BSTR* HexBinarySignedData) {
-    return NotYet(HexBinarySignedData);
-}
-
-HRESULT CZentor::SignDataEx(BSTR, VARIANT, VARIANT_BOOL, BSTR* HexBinarySignedData, bool) {
-    return NotYet(HexBinarySignedData);
-}
-
 HRESULT CZentor::FullFormatToken(BSTR, BSTR, BSTR, BSTR, BSTR, BSTR, BSTR* pVal) {
     return NotYet(pVal);
 }
