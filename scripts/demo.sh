@@ -6,7 +6,8 @@ cd "$(dirname "$0")/.."
 
 bash scripts/setup.sh
 cmake --preset linux >/dev/null
-cmake --build --preset linux --target NorvaHost NorvaDigitalIDIF tokensim hlsim simctl
+cmake --build --preset linux --target NorvaHost NorvaDigitalIDIF tokensim hlsim simctl \
+  NorvaUploadPrompt make_service_key
 bin=build/linux/bin
 
 # The host, the component and the driver stand-ins installed side by side, the way
@@ -40,3 +41,6 @@ slot=$("$bin/simctl" token show | sed -n 's/^slot \([0-9]*\):.*/\1/p' | head -1)
 request '{"func":"NorvaEFTTokensCount"}'
 request '{"func":"CardType"}'
 request '{"func":"NoSuchCommand"}'
+
+echo "--- an upload file signed after a confirmation in the prompt (Xvfb, Enter pressed)"
+bash tests/signing/sign_file_host_test.sh "$bin"

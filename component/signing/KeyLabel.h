@@ -1,6 +1,18 @@
-// The label, in CKA_LABEL and CKA_ID, of both halves of the token's one key pair.
+// The label of the service's RSA key pair. Both halves carry it in CKA_LABEL and CKA_ID,
+// as a text attribute with its terminating zero byte (18 bytes).
 #pragma once
 
-#include "platform/WinApi.h"
+#include <string_view>
 
-inline constexpr OLECHAR kSigningKeyLabel[] = OLESTR("NORVA PKCS#11 KEY");
+#include "platform/OwnedBstr.h"
+
+inline constexpr std::string_view kKeyLabel = "NORVA PKCS#11 KEY";
+
+// The label as a BSTR, for the object searches that take one.
+inline OwnedBstr KeyLabelBstr() {
+    OLECHAR wide[kKeyLabel.size()] = {};
+    for (size_t i = 0; i < kKeyLabel.size(); ++i) {
+        wide[i] = static_cast<OLECHAR>(kKeyLabel[i]);
+    }
+    return OwnedBstr(SysAllocStringLen(wide, static_cast<UINT>(kKeyLabel.size())));
+}

@@ -7,7 +7,6 @@
 #include "component/signing/ISigningFamily.h"
 #include "component/signing/KeyLabel.h"
 #include "component/signing/PublicKey.h"
-#include "platform/OwnedBstr.h"
 
 namespace {
 
@@ -28,7 +27,7 @@ public:
         }
         CK_OBJECT_HANDLE key = 0;
         const TZentorError found =
-            access.FindObject(CKO_PRIVATE_KEY, KeyLabel().Get(), key, Visibility::Private);
+            access.FindObject(CKO_PRIVATE_KEY, KeyLabelBstr().Get(), key, Visibility::Private);
         if (found != ZTNoError) {
             return found;
         }
@@ -97,7 +96,6 @@ private:
         static CK_BYTE none = 0;
         return data.empty() ? &none : const_cast<CK_BYTE_PTR>(data.data());
     }
-    static OwnedBstr KeyLabel() { return OwnedBstr(SysAllocString(kSigningKeyLabel)); }
 };
 
 } // namespace

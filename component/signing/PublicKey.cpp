@@ -5,7 +5,6 @@
 #include "component/access/CAttributeTemplate.h"
 #include "component/signing/HexText.h"
 #include "component/signing/KeyLabel.h"
-#include "platform/OwnedBstr.h"
 
 namespace {
 
@@ -36,7 +35,7 @@ TZentorError ReadPublicKey(CTokenAccess& access, std::string& hexText) {
     if (opened != ZTNoError) {
         return opened;
     }
-    const OwnedBstr label(SysAllocString(kSigningKeyLabel));
+    const OwnedBstr label = KeyLabelBstr();
     CK_OBJECT_HANDLE key = 0;
     const TZentorError found =
         access.FindObject(CKO_PUBLIC_KEY, label.Get(), key, Visibility::Public);

@@ -1,11 +1,19 @@
 #include "tests/signing/ServiceKey.h"
 
 #include "component/access/CAttributeTemplate.h"
+#include "component/signing/KeyLabel.h"
 
 namespace {
 
-constexpr char kKeyLabel[] = "NORVA PKCS#11 KEY";
 constexpr CK_BYTE kExponent[] = {0x01, 0x00, 0x01};
+
+// What both halves carry: the label as identifier and label, on the token.
+void AddIdentity(CAttributeTemplate& half, bool isPrivate) {
+    half.AddText(CKA_ID, kKeyLabel);
+    half.AddBool(CKA_TOKEN, true);
+    half.AddBool(CKA_PRIVATE, isPrivate);
+    half.AddText(CKA_LABEL, kKeyLabel);
+}
 
 } // namespace
 
@@ -15,19 +23,13 @@ bool MakeServiceKey(CTokenAccess& access, BSTR pin, unsigned bits, std::vector<u
         return false;
     }
     CAttributeTemplate publicHalf;
-    publicHalf.AddText(CKA_ID, kKeyLabel);
-    publicHalf.AddBool(CKA_TOKEN, true);
-    publicHalf.AddBool(CKA_PRIVATE, false);
-    publicHalf.AddText(CKA_LABEL, kKeyLabel);
+    AddIdentity(publicHalf, false);
     publicHalf.AddULong(CKA_MODULUS_BITS, bits);
     publicHalf.AddBuffer(CKA_PUBLIC_EXPONENT, const_cast<CK_BYTE*>(kExponent), 3);
     publicHalf.AddBool(CKA_ENCRYPT, true);
     publicHalf.AddBool(CKA_VERIFY, true);
     CAttributeTemplate privateHalf;
-    privateHalf.AddText(CKA_ID, kKeyLabel);
-    privateHalf.AddBool(CKA_TOKEN, true);
-    privateHalf.AddBool(CKA_PRIVATE, true);
-    privateHalf.AddText(CKA_LABEL, kKeyLabel);
+    AddIdentity(privateHalf, true);
     privateHalf.AddBool(CKA_SENSITIVE, true);
     privateHalf.AddBool(CKA_DECRYPT, true);
     privateHalf.AddBool(CKA_SIGN, true);
