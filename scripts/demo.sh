@@ -35,11 +35,23 @@ request '{"func":"TokensCount"}'
 request '{"func":"NorvaEFTTokensCount"}'
 request '{"func":"DriversInstalled"}'
 
-echo "--- the token formatted for the service (label \"Trellmoor\")"
-slot=$("$bin/simctl" token show | sed -n 's/^slot \([0-9]*\):.*/\1/p' | head -1)
-"$bin/simctl" token init-token "${slot:-1}" --so-pin 87654321 --label Trellmoor >/dev/null
+echo "--- the token formatted fully for the service through the host"
+request '{"func":"FullFormatToken","params":{"initPin":"24682468","SOPassword":"87654321","userID":"300123456","firstName":"Dana","lastName":"Levi","keyLength":"2"}}'
 request '{"func":"NorvaEFTTokensCount"}'
 request '{"func":"CardType"}'
+
+echo "--- later requests: the public key, the holder, a PIN change, the counts"
+request '{"func":"PublicKey"}'
+request '{"func":"UserID"}'
+request '{"func":"FirstName"}'
+request '{"func":"LastName"}'
+request '{"func":"CreateTime"}'
+request '{"func":"Company","params":{"newVal":"Trellmoor Payments"}}'
+request '{"func":"Company"}'
+request '{"func":"ChangePIN","params":{"oldPin":"24682468","newPin":"13571357"}}'
+request '{"func":"ChangePIN","params":{"oldPin":"24682468","newPin":"99999999"}}'
+request '{"func":"TokensCount"}'
+request '{"func":"NorvaEFTTokensCount"}'
 request '{"func":"NoSuchCommand"}'
 
 echo "--- an upload file signed after a confirmation in the prompt (Xvfb, Enter pressed)"

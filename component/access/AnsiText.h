@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "platform/WinApi.h"
 
@@ -11,3 +12,12 @@ std::string ToAnsiText(BSTR text, UINT codePage);
 
 // Number of UTF-16 code units of a BSTR; 0 for null.
 UINT Utf16Length(BSTR text);
+
+// A new BSTR holding single-byte text of the given code page; never null (an allocation
+// failure throws std::bad_alloc).
+BSTR ToBstr(std::string_view ansi, UINT codePage);
+
+// A PIN as the drivers receive it: its ANSI bytes, padded with zero bytes to at least its
+// length in UTF-16 units, which is the length the drivers are told. So a driver never
+// reads past the bytes when a character did not convert to exactly one byte.
+std::string PinText(BSTR pin);

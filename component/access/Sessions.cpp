@@ -41,13 +41,8 @@ TZentorError CTokenAccess::Login(CK_SLOT_ID slot, CK_USER_TYPE userType, BSTR pi
     if (depth == LoginDepth::SessionOnly) {
         return ZTNoError;
     }
-    // The driver is told the PIN's length in UTF-16 units; the converted bytes are
-    // padded with zeros to at least that length so the driver never reads past them.
     const CK_ULONG pinLength = Utf16Length(pin);
-    std::string pinBytes = ToAnsiText(pin, CP_ACP);
-    if (pinBytes.size() < pinLength) {
-        pinBytes.resize(pinLength, '\0');
-    }
+    std::string pinBytes = PinText(pin);
     const CK_RV rv = Call(&Pkcs11Table::C_Login, session, userType,
                           reinterpret_cast<CK_UTF8CHAR*>(pinBytes.data()), pinLength);
     const TZentorError result = MapLoginResult(rv);

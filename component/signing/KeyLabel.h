@@ -4,15 +4,12 @@
 
 #include <string_view>
 
+#include "component/access/AnsiText.h"
 #include "platform/OwnedBstr.h"
 
 inline constexpr std::string_view kKeyLabel = "NORVA PKCS#11 KEY";
 
 // The label as a BSTR, for the object searches that take one.
 inline OwnedBstr KeyLabelBstr() {
-    OLECHAR wide[kKeyLabel.size()] = {};
-    for (size_t i = 0; i < kKeyLabel.size(); ++i) {
-        wide[i] = static_cast<OLECHAR>(kKeyLabel[i]);
-    }
-    return OwnedBstr(SysAllocStringLen(wide, static_cast<UINT>(kKeyLabel.size())));
+    return OwnedBstr(ToBstr(kKeyLabel, CP_ACP));
 }

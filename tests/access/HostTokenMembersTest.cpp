@@ -8,13 +8,13 @@
 
 #include "testing/support/SimFixture.h"
 #include "tests/support/ChildProcess.h"
+#include "tests/support/HostInstall.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using norva::test::ChildRun;
 using norva::test::Environment;
-using norva::test::LibraryFile;
 using norva::test::ProgramFile;
 using norva::test::ProgramFolder;
 
@@ -42,11 +42,7 @@ protected:
     void SetUp() override {
         sims.Install(sim::TSimulator::Token, "tavlink");
         sims.EditCard([](hlsim::CHlState& card) { card.cardPresent = false; });
-        const fs::path folder = sims.Folder();
-        host = folder / ProgramFile("NorvaHost");
-        fs::copy_file(ProgramFolder() / ProgramFile("NorvaHost"), host);
-        fs::copy_file(ProgramFolder() / LibraryFile("NorvaDigitalIDIF"),
-                      folder / LibraryFile("NorvaDigitalIDIF"));
+        host = norva::test::InstallHost(sims.Folder());
     }
 
     // simctl token COMMAND... on the token state the drivers use (TOKENSIM_STATE, set by

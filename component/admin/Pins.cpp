@@ -1,0 +1,94 @@
+#include "component/admin/Pins.h"
+
+#include <cstring>
+#include <string>
+
+#include "component/access/AnsiText.h"
+#include "component/access/CTokenAccess.h"
+#include "component/access/HebrewKeyboard.h"
+#include "component/admin/HolderRecord.h"
+
+namespace {
+
+constexpr size_t kDefaultPinLength = sizeof kDefaultUserPin - 1;
+constexpr char kDefaultPinState[] = "000000";
+static_assert(sizeof kDefaultPinState == sizeof kDefaultUserPin);
+
+// Writes the six characters and their zero byte; the rest of the field stays. The
+// record's read and write codes do not change the PIN operation's outcome.
+void UpdatePinState(CTokenAccess& access, const char (&state)[sizeof kDefaultUserPin]) {
+    UserRecord record = {};
+    ReadUserRecord(access, record);
+    std::memcpy(record.PINState, state, sizeof state);
+    WriteUserRecord(access, record);
+}
+
+bool BeginsWithDefaultPin(BSTR pin) {
+    const std::string ansi = ToAnsiText(pin, CP_ACP);
+    return ansi.size() >= kDefaultPinLength &&
+           ansi.compare(0, kDefaultPinLength, kDefaultUserPin) == 0;
+}
+
+TZentorError ChangeOnDevice(CTokenAccess& access, BSTR oldPin, BSTR newPin) {
+    // Typed as on a Hebrew keyboard, exactly as the device's logon receives a PIN.
+    const std::string oldTyped = ToHebrewKeyboard(ToAnsiText(oldPin, CP_ACP));
+    const std::string newTyped = ToHebrewKeyboard(ToAnsiText(newPin, CP_ACP));
+    const int32_t answer = access.HlCall(&HlTable::hl_change_password, access.HlHandle(),
+                                         oldTyped.c_str(), newTyped.c_str());
+    return answer == HL_OK ? ZTNoError : ZTInitPINFailed;
+}
+
+TZentorError ChangeOnToken(CTokenAccess& access, BSTR oldPin, BSTR newPin) {
+    std::string oldBytes = PinText(oldPin);
+    std::string newBytes = PinText(newPin);
+    const CK_RV rv =
+        access.Call(&Pkcs11Table::C_SetPIN, access.Session(),
+                    reinterpret_cast<CK_UTF8CHAR*>(oldBytes.data()), CK_ULONG{Utf16Length(oldPin)},
+                    reinterpret_cast<CK_UTF8CHAR*>(newBytes.data()), CK_ULONG{Utf16Length(newPin)});
+    if (rv != CKR_OK) {
+        return ZTInitPINFailed;
+    }
+    UpdatePinState(access, kDefaultUserPin);
+    return ZTNoError;
+}
+
+} // namespace
+
+TZentorError SetUserPinAsOfficer(CTokenAccess& access, BSTR newPin, BSTR soPassword) {
+    const TZentorError login = access.LoginToToken(CKU_SO, soPassword, LoginDepth::User);
+    if (login != ZTNoError) {
+        return login;
+    }
+    std::string pinBytes = PinText(newPin);
+    const CK_RV rv =
+        access.Call(&Pkcs11Table::C_InitPIN, access.Session(),
+                    reinterpret_cast<CK_UTF8CHAR*>(pinBytes.data()), CK_ULONG{Utf16Length(newPin)});
+    if (rv != CKR_OK) {
+        return ZTInitPINFailed;
+    }
+    UpdatePinState(access, BeginsWithDefaultPin(newPin) ? kDefaultPinState : kDefaultUserPin);
+    return ZTNoError;
+}
+
+TZentorError InitUserPin(CTokenAccess& access, BSTR newPin, BSTR soPassword) {
+    access.EndSession();
+    TZentorError result = ZTInitPINFailed;
+    if (access.IsHl() && access.CountHlTokens(TokenScope::Any, Fallback::None) > 0) {
+        access.Record(CKR_FUNCTION_NOT_SUPPORTED);
+    } else {
+        result = SetUserPinAsOfficer(access, newPin, soPassword);
+    }
+    access.EndSession();
+    return result;
+}
+
+TZentorError ChangeUserPin(CTokenAccess& access, BSTR oldPin, BSTR newPin) {
+    access.EndSession();
+    TZentorError result = access.LoginToToken(CKU_USER, oldPin, LoginDepth::User);
+    if (result == ZTNoError || result == ZTLoginPinExpired) {
+        result = access.IsHl() ? ChangeOnDevice(access, oldPin, newPin)
+                               : ChangeOnToken(access, oldPin, newPin);
+    }
+    access.EndSession();
+    return result;
+}
