@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -28,10 +29,12 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 // Calls the algorithm prescribes per detail record after the first: the digest session
-// (close the previous session, open one, C_DigestInit, C_Digest; the public key comes from
-// the cache), then the signing session (close, open, C_Login, the key search of
-// C_FindObjectsInit, C_FindObjects, C_FindObjectsFinal, C_SignInit, C_Sign).
-constexpr double kPrescribedCalls = 12;
+// (close the previous session, the token selection's C_GetSlotList, open a session, the
+// public key's token selection, answered from the caches with one more C_GetSlotList,
+// C_DigestInit, C_Digest), then the signing session (close, C_GetSlotList, open, C_Login,
+// the key search of C_FindObjectsInit, C_FindObjects, C_FindObjectsFinal, C_SignInit,
+// C_Sign).
+constexpr double kPrescribedCalls = 15;
 
 OwnedBstr Bstr(const std::string& text) {
     std::u16string wide(text.begin(), text.end());
@@ -74,8 +77,15 @@ void ResetPeak() {
     std::ofstream("/proc/self/clear_refs") << "5";
 }
 
+// Processor time of this process so far, in seconds: on a machine shared with other work
+// it shows the cost better than the wall time, which includes waiting for a processor.
+double CpuSeconds() {
+    return static_cast<double>(std::clock()) / CLOCKS_PER_SEC;
+}
+
 struct Run {
     double seconds = 0;
+    double cpuSeconds = 0;
     long peakAboveIdleKb = 0;
     size_t signatures = 0;
     long error = 0;
@@ -91,8 +101,10 @@ Run SignUpload(CZentor& zentor, const std::string& content) {
     ResetPeak();
     const long idle = StatusKb("VmRSS");
     const auto start = Clock::now();
+    const double cpuStart = CpuSeconds();
     zentor.SignFileData(pin.Get(), text.Get(), name.Get(), challenge.Get(), result.Put());
     run.seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    run.cpuSeconds = CpuSeconds() - cpuStart;
     run.peakAboveIdleKb = StatusKb("VmHWM") - idle;
     TZentorError error = ZTNoError;
     zentor.get_LastZTError(&error);
@@ -105,20 +117,26 @@ Run SignUpload(CZentor& zentor, const std::string& content) {
     return run;
 }
 
-double RawSignaturesPerSecond() {
+struct RawRate {
+    double wall = 0;
+    double cpu = 0;
+};
+
+RawRate RawSignaturesPerSecond() {
     sim::CRsaKey key;
     sim::GenerateRsaKey(2048, {0x01, 0x00, 0x01}, key);
     const sim::Bytes digest(64, 0x5A);
     sim::Bytes signature;
     int count = 0;
     const auto start = Clock::now();
+    const double cpuStart = CpuSeconds();
     double elapsed = 0;
     while (elapsed < 3.0) {
         sim::SignPkcs1(key, digest, signature);
         ++count;
         elapsed = std::chrono::duration<double>(Clock::now() - start).count();
     }
-    return count / elapsed;
+    return {count / elapsed, count / (CpuSeconds() - cpuStart)};
 }
 
 void SetCallLog(sim::CSimFixture& sims, const std::string& path) {
@@ -165,7 +183,7 @@ int main(int, char** argv) {
     const Run small = SignUpload(zentor, Upload(1000, 0));
     const Run large = SignUpload(zentor, Upload(10000, 0));
     const Run megabyte = SignUpload(zentor, Upload(10, 2600));
-    const double raw = RawSignaturesPerSecond();
+    const RawRate raw = RawSignaturesPerSecond();
 
     const double smallRate = 1000 / small.seconds;
     const double largeRate = 10000 / large.seconds;
@@ -176,12 +194,17 @@ int main(int, char** argv) {
     std::printf("%-44s %12ld %12ld\n", "LastZTError", small.error, large.error);
     std::printf("%-44s %12.2f %12.2f\n", "seconds", small.seconds, large.seconds);
     std::printf("%-44s %12.1f %12.1f\n", "records per second", smallRate, largeRate);
+    std::printf("%-44s %12.1f %12.1f\n", "records per processor second", 1000 / small.cpuSeconds,
+                10000 / large.cpuSeconds);
     std::printf("%-44s %12ld %12ld\n", "peak memory above the idle object (KB)",
                 small.peakAboveIdleKb, large.peakAboveIdleKb);
     std::printf("\n%-44s %12.2f   (target <= 10.5)\n", "time ratio 10k/1k", ratio);
-    std::printf("%-44s %12.1f\n", "raw 2048-bit RSA signatures/s (libgcrypt)", raw);
+    std::printf("%-44s %12.1f\n", "raw 2048-bit RSA signatures/s (libgcrypt)", raw.wall);
+    std::printf("%-44s %12.1f\n", "raw signatures per processor second", raw.cpu);
     std::printf("%-44s %12.2f   (target >= 0.5)\n", "records/s over raw rate (10k)",
-                largeRate / raw);
+                largeRate / raw.wall);
+    std::printf("%-44s %12.2f   (target >= 0.5)\n", "the same in processor time",
+                10000 / large.cpuSeconds / raw.cpu);
     std::printf("%-44s %12ld   (target <= 8192; %zu bytes, %zu signatures)\n",
                 "peak memory for 1 MB of content (KB)", megabyte.peakAboveIdleKb,
                 Upload(10, 2600).size(), megabyte.signatures);
