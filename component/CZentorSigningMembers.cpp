@@ -11,37 +11,20 @@ namespace {
 
 constexpr char kPinExpiredText[] = "PIN EXPIRED";
 
-// Replaces *text (when there is a slot) with the ASCII text given.
-void SetText(BSTR* text, const std::string& ascii) {
-    if (text == nullptr) {
-        return;
-    }
-    BSTR made = SysAllocStringLen(nullptr, static_cast<UINT>(ascii.size()));
-    if (made == nullptr) {
-        throw std::bad_alloc();
-    }
-    for (size_t i = 0; i < ascii.size(); ++i) {
-        made[i] = static_cast<OLECHAR>(static_cast<unsigned char>(ascii[i]));
-    }
-    *text = made;
-}
-
 // The empty text first, so that the slot holds a text whatever happens next.
 void StartText(BSTR* text) {
     if (text != nullptr) {
-        *text = SysAllocStringLen(nullptr, 0);
-        if (*text == nullptr) {
-            throw std::bad_alloc();
-        }
+        *text = ToBstr("", CP_ACP);
     }
 }
 
+// The result text (ASCII: hexadecimal digits, "|" and "PIN EXPIRED") in place of the empty one.
 void ReplaceText(BSTR* text, const std::string& ascii) {
     if (text == nullptr || ascii.empty()) {
         return;
     }
     BSTR empty = *text;
-    SetText(text, ascii);
+    *text = ToBstr(ascii, CP_ACP);
     SysFreeString(empty);
 }
 
