@@ -22,7 +22,7 @@ class CPkcs11Signing : public ISigningFamily {
 public:
     TZentorError Sign(CTokenAccess& access, std::span<const uint8_t> data, SignStep step,
                       std::vector<uint8_t>& signature) const override {
-        if (data.size() > kLargestCount) {
+        if (!FitsULong(data.size())) {
             return ZTInvalidDataType;
         }
         CK_OBJECT_HANDLE key = 0;
@@ -65,7 +65,7 @@ public:
 
     TZentorError Digest(CTokenAccess& access, std::span<const uint8_t> data, size_t room,
                         std::vector<uint8_t>& digest) const override {
-        if (data.size() > kLargestCount || room > kDigestRoom) {
+        if (!FitsULong(data.size()) || room > kDigestRoom) {
             return ZTSignRecoverFailed;
         }
         std::string publicKey;
@@ -87,8 +87,10 @@ public:
     }
 
 private:
-    // The most bytes a CK_ULONG length can name on every platform (32 bits on Windows).
-    static constexpr size_t kLargestCount = 0xFFFFFFFFu;
+    // Whether a length can be named by a CK_ULONG on every platform (32 bits on Windows).
+    static bool FitsULong(size_t length) {
+        return static_cast<uint64_t>(length) <= uint64_t{0xFFFFFFFFu};
+    }
 
     // The drivers take input through non-const pointers but only read it; no input is
     // an empty block at a valid address, not a null pointer.
