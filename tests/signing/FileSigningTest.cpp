@@ -108,6 +108,22 @@ TEST_F(FileSigningTest, A1024BitKeySignsMd5Digests) {
     }
 }
 
+TEST_F(FileSigningTest, TheDeviceHashesWithItsOwnAlgorithm) {
+    PrepareCard();
+    const OwnedBstr pin = SingleByteBstr("123456");
+    const OwnedBstr content = SingleByteBstr(Joined("\r\n"));
+    const OwnedBstr name = SingleByteBstr("upload.txt");
+    const OwnedBstr challenge = SingleByteBstr(kChallenge);
+    OwnedBstr result;
+    signer.SignFileData(pin.Get(), content.Get(), name.Get(), challenge.Get(), result.Put());
+    const std::vector<std::string> signatures = Split(ToAnsi(result.Get()));
+    EXPECT_EQ(LastError(signer), ZTNoError);
+    ASSERT_EQ(signatures.size(), 2u);
+    EXPECT_TRUE(Signs(signatures[0], sim::Digest(sim::TDigest::Sha1, BytesOf(kFirstText))));
+    EXPECT_TRUE(Signs(signatures[1], sim::Digest(sim::TDigest::Sha1, BytesOf(kSecondText))));
+    EXPECT_EQ(HlCallCount("hl_end_hash"), 2u);
+}
+
 TEST_F(FileSigningTest, AFailureMidFileKeepsTheSignaturesMadeSoFar) {
     PrepareKeyedToken(1024);
     sims.InjectTokenFault("C_Sign", 0x80000001, 2);
