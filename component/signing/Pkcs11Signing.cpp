@@ -88,8 +88,15 @@ public:
 
 private:
     // Whether a length can be named by a CK_ULONG on every platform (32 bits on Windows).
-    static bool FitsULong(size_t length) {
-        return static_cast<uint64_t>(length) <= uint64_t{0xFFFFFFFFu};
+    // (A 32-bit size always fits, and saying so without a comparison keeps 32-bit builds
+    // free of an always-true test.)
+    template <typename Size> static bool FitsULong(Size length) {
+        if constexpr (sizeof(Size) > sizeof(uint32_t)) {
+            return length <= Size{0xFFFFFFFFu};
+        } else {
+            static_cast<void>(length);
+            return true;
+        }
     }
 
     // The drivers take input through non-const pointers but only read it; no input is
