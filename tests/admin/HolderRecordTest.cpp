@@ -11,15 +11,16 @@ protected:
         sims.PrepareToken(kServiceLabel, kSoPin, kUserPin);
     }
 
-    void Put(HRESULT (CZentor::*put)(BSTR), const std::optional<std::string>& value) {
+    void Put(HRESULT (STDMETHODCALLTYPE CZentor::*put)(BSTR),
+             const std::optional<std::string>& value) {
         const OwnedBstr text = value ? SingleByteBstr(*value) : OwnedBstr();
         EXPECT_EQ((zentor.*put)(text.Get()), S_OK);
     }
 };
 
 TEST_F(HolderRecord, PutsCutBlanksSurviveAndNullClears) {
-    using Putter = HRESULT (CZentor::*)(BSTR);
-    using Getter = HRESULT (CZentor::*)(BSTR*);
+    using Putter = HRESULT (STDMETHODCALLTYPE CZentor::*)(BSTR);
+    using Getter = HRESULT (STDMETHODCALLTYPE CZentor::*)(BSTR*);
     struct Row {
         const char* name;
         Putter put;
