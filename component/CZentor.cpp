@@ -3,10 +3,13 @@
 #include "component/CZentor.h"
 
 #include <new>
+#include <utility>
 
 #include "component/CNorvaDigitalIDIFModule.h"
+#include "component/NoThrow.h"
 
-CZentor::CZentor(IUnknown* controlling) : outer(controlling) {
+CZentor::CZentor(IUnknown* controlling, std::unique_ptr<IUploadPrompt> userPrompt)
+    : prompt(userPrompt ? std::move(userPrompt) : CreateUserPrompt()), outer(controlling) {
     CNorvaDigitalIDIFModule::Lock();
 }
 
@@ -25,7 +28,15 @@ HRESULT CZentor::Create(IUnknown* outerObject, REFIID riid, void** ppv) {
     if (outerObject != nullptr && !IsEqualIID(riid, IID_IUnknown)) {
         return CLASS_E_NOAGGREGATION;
     }
-    auto* object = new (std::nothrow) CZentor(outerObject);
+    std::unique_ptr<IUploadPrompt> userPrompt;
+    const HRESULT prompted = NoThrow([&] {
+        userPrompt = CreateUserPrompt();
+        return S_OK;
+    });
+    if (FAILED(prompted)) {
+        return prompted;
+    }
+    auto* object = new (std::nothrow) CZentor(outerObject, std::move(userPrompt));
     if (object == nullptr) {
         return E_OUTOFMEMORY;
     }

@@ -5,15 +5,21 @@
 // CTokenAccess; the members adapt it to the interface.
 #pragma once
 
+#include <memory>
+
 #include "platform/WinApi.h"
 #include "component/IZentor.h"
 #include "component/access/CTokenAccess.h"
+#include "component/signing/IUploadPrompt.h"
 
 class CZentor : public IZentor, public IObjectSafety, public IProvideClassInfo {
 public:
     // A plain object when controlling is null; otherwise a part of the controlling object,
-    // to which every interface but the object's own IUnknown delegates.
-    explicit CZentor(IUnknown* controlling = nullptr);
+    // to which every interface but the object's own IUnknown delegates. `userPrompt` asks the
+    // person to confirm an upload file before it is signed: the platform's prompt, which
+    // the class factory always gives; tests hand in a double.
+    explicit CZentor(IUnknown* controlling = nullptr,
+                     std::unique_ptr<IUploadPrompt> userPrompt = CreateUserPrompt());
     CZentor(const CZentor&) = delete;
     CZentor& operator=(const CZentor&) = delete;
 
@@ -116,6 +122,7 @@ private:
     TZentorError LastZTError = ZTNoError;
     bool driversInstalled = false;
     bool SignFileCanceled = false;
+    std::unique_ptr<IUploadPrompt> prompt;
 
     // Plain counts: all calls arrive on the thread of the object's apartment.
     ULONG refCount = 0;

@@ -11,7 +11,8 @@ fi
 
 bash scripts/setup.sh
 cmake --preset linux >/dev/null
-cmake --build --preset linux --target NorvaHost NorvaDigitalIDIF tokensim hlsim simctl
+cmake --build --preset linux --target NorvaHost NorvaDigitalIDIF tokensim hlsim simctl \
+  NorvaUploadPrompt make_service_key
 bin=build/linux/bin
 
 # The host, the component and the driver stand-ins installed side by side, the way
@@ -57,3 +58,6 @@ request '{"func":"ChangePIN","params":{"oldPin":"24682468","newPin":"99999999"}}
 request '{"func":"TokensCount"}'
 request '{"func":"NorvaEFTTokensCount"}'
 request '{"func":"NoSuchCommand"}'
+
+echo "--- an upload file signed after a confirmation in the prompt (Xvfb, Enter pressed)"
+bash tests/signing/sign_file_host_test.sh "$bin"

@@ -24,37 +24,18 @@ fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 for tool in xdotool xwd convert; do
   command -v "$tool" >/dev/null || { echo "FAIL: $tool is missing (scripts/setup.sh installs it)"; exit 1; }
 done
-if ! command -v Xvfb >/dev/null; then
-  echo "SKIP: no Xvfb here"
-  exit 77
-fi
+source "$HERE/display.sh"
 
 WORK=$(mktemp -d)
-XVFB=""
 WINESERVER=""
 cleanup() {
   # Our Wine server draws on the display that is about to go: it ends first.
   [ -z "$WINESERVER" ] || timeout 60 "$WINESERVER" -w
-  [ -z "$XVFB" ] || kill "$XVFB" 2>/dev/null
-  [ -z "$XVFB" ] || wait "$XVFB" 2>/dev/null
+  stop_display
   rm -rf "$WORK"
 }
 trap cleanup EXIT
-
-# A display of our own, on whichever number is free.
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$WORK/display" 2>"$WORK/xvfb.log" &
-XVFB=$!
-for _ in $(seq 100); do
-  [ -s "$WORK/display" ] && break
-  kill -0 "$XVFB" 2>/dev/null || break
-  sleep 0.1
-done
-if [ ! -s "$WORK/display" ]; then
-  echo "SKIP: Xvfb could not start a display"
-  cat "$WORK/xvfb.log"
-  exit 77
-fi
-export DISPLAY=":$(head -1 "$WORK/display")"
+start_display "$WORK"
 
 # An upload file of a header, twelve detail records and a trailer; and one whose header is
 # short (99 characters, 101 with CR LF).
