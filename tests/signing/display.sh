@@ -9,7 +9,9 @@ XVFB=""
 
 start_display() {
   command -v Xvfb >/dev/null || { echo "SKIP: no Xvfb here"; exit 77; }
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$1/display" 2>"$1/xvfb.log" &
+  # -noreset: by default the server resets whenever its last client leaves, and a client
+  # that connects during the reset (a prompt starting just after xdotool left) is refused.
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$1/display" 2>"$1/xvfb.log" &
   XVFB=$!
   for _ in $(seq 100); do
     [ -s "$1/display" ] && break

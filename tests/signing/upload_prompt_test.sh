@@ -137,6 +137,7 @@ answer_prompt() { # $1 = case, $2 = file, $3 = caption, $4 = key, $5 = expected,
   local window
   if ! window=$(find_prompt); then
     fail "$1: no prompt window"
+    cat "$WORK/probe.log"
     expect_answer "$1" "$5"
     return
   fi
@@ -163,7 +164,7 @@ answer_prompt "the error prompt" short.txt "$ERROR_CAPTION" Return "malformed 1 
 if [ "$MODE" = gtk ]; then
   # A prompt whose window goes away unanswered declines.
   start_probe upload.txt
-  if window=$(find_prompt); then xdotool windowkill "$window"; else fail "killed: no prompt window"; fi
+  if window=$(find_prompt); then xdotool windowkill "$window"; else fail "killed: no prompt window"; cat "$WORK/probe.log"; fi
   expect_answer "window killed" declined
 
   # Without the prompt program beside it, nobody can confirm.
