@@ -15,10 +15,13 @@ constexpr char kDefaultPinState[] = "000000";
 static_assert(sizeof kDefaultPinState == sizeof kDefaultUserPin);
 
 // Writes the six characters and their zero byte; the rest of the field stays. The
-// record's read and write codes do not change the PIN operation's outcome.
+// record's read and write codes do not change the PIN operation's outcome; a record that
+// could not be read is left as it is rather than rewritten without its other fields.
 void UpdatePinState(CTokenAccess& access, const char (&state)[sizeof kDefaultUserPin]) {
     UserRecord record = {};
-    ReadUserRecord(access, record);
+    if (ReadUserRecordForUpdate(access, record) != ZTNoError) {
+        return;
+    }
     std::memcpy(record.PINState, state, sizeof state);
     WriteUserRecord(access, record);
 }
