@@ -76,10 +76,15 @@ TZentorError SetUserPinAsOfficer(CTokenAccess& access, BSTR newPin, BSTR soPassw
 TZentorError InitUserPin(CTokenAccess& access, BSTR newPin, BSTR soPassword) {
     access.EndSession();
     TZentorError result = ZTInitPINFailed;
-    if (access.IsHl() && access.CountHlTokens(TokenScope::Any, Fallback::None) > 0) {
+    if (!access.IsHl()) {
+        result = SetUserPinAsOfficer(access, newPin, soPassword);
+    } else if (access.CountHlTokens(TokenScope::Any, Fallback::None) > 0) {
         access.Record(CKR_FUNCTION_NOT_SUPPORTED);
     } else {
-        result = SetUserPinAsOfficer(access, newPin, soPassword);
+        // The device family has no security officer: a card that did not answer the count
+        // is not logged on to with the officer's password, which would cost the holder's PIN
+        // a try. What the login would have found first: no token.
+        result = ZTLabeledTokenNotFound;
     }
     access.EndSession();
     return result;

@@ -240,9 +240,8 @@ std::vector<Operation> MakeOperations() {
          2,
          &Count<&CZentor::get_NorvaEFTTokensCount>,
          {{"", NoCard({0, 1})}}},
-        // Refused for the device; a card that did not answer the first count is logged on
-        // to as for a token, with the security officer's password, which the card refuses.
-        {"InitPIN", T::Device, 2, &InitPin, {{"", NoCard({1, 6, 18})}}},
+        // Refused for the device, and never logged on to with the officer's password.
+        {"InitPIN", T::Device, 2, &InitPin, {{"", NoCard({1, 18})}}},
         {"GenerateKeys", T::Device, 2, &GenerateKeys, {{"", NoCard({1, 19})}}},
         // An expired PIN still lets the device change it.
         {"ChangePIN",
