@@ -3,6 +3,7 @@
 // Every failed run must answer an outcome that the error model gives for that call, leave
 // no session, logon or library behind, and leave the token either as it was, or as the
 // clean run left it (formatting: as one of its steps left it), never half-written.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -270,7 +271,6 @@ TEST_F(FaultSweepTest, EveryDriverCallOfEveryOperationFailsCleanly) {
         const std::vector<sim::CCallRecord> sequence = Calls(operation.family);
         const Picture after = TakePicture(sims, operation.family);
         ASSERT_FALSE(sequence.empty()) << operation.name;
-
         EXPECT_EQ(LeftOpen(sequence), "") << operation.name << " (clean run)";
 
         size_t phase = 0;
@@ -302,8 +302,7 @@ TEST_F(FaultSweepTest, EveryDriverCallOfEveryOperationFailsCleanly) {
                 const std::string where = operation.name + ", " + function + " #" +
                                           std::to_string(occurrence) + " " + variant;
                 const std::vector<int> allowed = AllowedOutcomes(current, function, variant, clean);
-                EXPECT_NE(std::find(allowed.begin(), allowed.end(), outcome), allowed.end())
-                    << where << ": outcome " << outcome;
+                EXPECT_THAT(allowed, ::testing::Contains(outcome)) << where;
                 EXPECT_EQ(LeftOpen(Calls(operation.family)), "") << where;
                 const Picture seen = TakePicture(sims, operation.family);
                 Picture pinOnly = after;
