@@ -11,7 +11,7 @@ void CheckComponentCall(HRESULT result) {
 }
 
 const char* CCommandCall::Declared(const char* key, ParamKind kind) const {
-    for (const ParamSpec& member : members_) {
+    for (const ParamMember& member : members_) {
         if (member.key == key && member.kind == kind) {
             return key;
         }

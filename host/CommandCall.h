@@ -18,8 +18,8 @@ void CheckComponentCall(HRESULT result);
 
 class CCommandCall {
 public:
-    CCommandCall(IZentor& component, const Json::Value& params, std::span<const ParamSpec> members,
-                 bool tokenCountFirst)
+    CCommandCall(IZentor& component, const Json::Value& params,
+                 std::span<const ParamMember> members, bool tokenCountFirst)
         : component_(component), params_(params), members_(members),
           tokenCountFirst_(tokenCountFirst) {}
 
@@ -86,7 +86,7 @@ private:
 
     IZentor& component_;
     const Json::Value& params_;
-    const std::span<const ParamSpec> members_;
+    const std::span<const ParamMember> members_;
     const bool tokenCountFirst_;
     bool signFileCanceled_ = false;
 };

@@ -18,7 +18,7 @@ struct CommandRow {
     std::string_view func;
     Params params;
     TokenCount tokenCount;
-    std::span<const ParamSpec> members;
+    std::span<const ParamMember> members;
     std::string (*run)(CCommandCall&);
 };
 
@@ -26,23 +26,23 @@ using P = Params;
 using T = TokenCount;
 using K = ParamKind;
 
-constexpr ParamSpec kSoPassword[] = {{"SOPassword", K::Text}};
-constexpr ParamSpec kInitPin[] = {{"initPin", K::Text}, {"SOPassword", K::Text}};
-constexpr ParamSpec kPin[] = {{"pin", K::Text}};
-constexpr ParamSpec kPinKeyLength[] = {{"pin", K::Text}, {"keylength", K::Text}};
-constexpr ParamSpec kPinChange[] = {{"oldPin", K::Text}, {"newPin", K::Text}};
-constexpr ParamSpec kDataSigning[] = {
+constexpr ParamMember kSoPassword[] = {{"SOPassword", K::Text}};
+constexpr ParamMember kInitPin[] = {{"initPin", K::Text}, {"SOPassword", K::Text}};
+constexpr ParamMember kPin[] = {{"pin", K::Text}};
+constexpr ParamMember kPinKeyLength[] = {{"pin", K::Text}, {"keylength", K::Text}};
+constexpr ParamMember kPinChange[] = {{"oldPin", K::Text}, {"newPin", K::Text}};
+constexpr ParamMember kDataSigning[] = {
     {"pin", K::Text}, {"rawData", K::RawData}, {"isConvertToBinary", K::Flag}};
-constexpr ParamSpec kFileSigning[] = {
+constexpr ParamMember kFileSigning[] = {
     {"pin", K::Text}, {"fileName", K::Text}, {"challenge", K::Text}};
-constexpr ParamSpec kContentSigning[] = {
+constexpr ParamMember kContentSigning[] = {
     {"pin", K::Text}, {"fileContent", K::Text}, {"fileName", K::Text}, {"challenge", K::Text}};
-constexpr ParamSpec kCardTypeValue[] = {{"newVal", K::CardType}};
-constexpr ParamSpec kTextValue[] = {{"newVal", K::Text}};
-constexpr ParamSpec kFullFormat[] = {{"initPin", K::Text},  {"SOPassword", K::Text},
-                                     {"userID", K::Text},   {"firstName", K::Text},
-                                     {"lastName", K::Text}, {"keyLength", K::Text}};
-constexpr std::span<const ParamSpec> kNoMembers;
+constexpr ParamMember kCardTypeValue[] = {{"newVal", K::CardType}};
+constexpr ParamMember kTextValue[] = {{"newVal", K::Text}};
+constexpr ParamMember kFullFormat[] = {{"initPin", K::Text},  {"SOPassword", K::Text},
+                                       {"userID", K::Text},   {"firstName", K::Text},
+                                       {"lastName", K::Text}, {"keyLength", K::Text}};
+constexpr std::span<const ParamMember> kNoMembers;
 
 // clang-format off
 constexpr std::array<CommandRow, 22> kCommands = {{
@@ -86,12 +86,12 @@ bool ReadsTokenCount(const CommandRow& row, const Json::Value& params) {
 
 } // namespace
 
-std::vector<CommandSpec> CommandSpecs() {
-    std::vector<CommandSpec> specs;
+std::vector<CommandEntry> CommandEntries() {
+    std::vector<CommandEntry> entries;
     for (const CommandRow& row : kCommands) {
-        specs.push_back({row.func, row.params == P::Required, row.members});
+        entries.push_back({row.func, row.params == P::Required, row.members});
     }
-    return specs;
+    return entries;
 }
 
 CommandResult DispatchCommand(IZentor& component, const std::string& func,

@@ -14,21 +14,21 @@ namespace norva::host {
 // How a member of "params" becomes an argument (ParamConverters.h).
 enum class ParamKind { Text, RawData, Flag, CardType };
 
-struct ParamSpec {
+struct ParamMember {
     std::string_view key;
     ParamKind kind;
 };
 
 // A command as the table declares it: its name, whether it needs "params", and the members
 // of "params" it takes, in the order taken. A command takes no member it does not declare.
-struct CommandSpec {
+struct CommandEntry {
     std::string_view func;
     bool requiresParams;
-    std::span<const ParamSpec> params;
+    std::span<const ParamMember> params;
 };
 
 // Every command of the protocol, in table order.
-std::vector<CommandSpec> CommandSpecs();
+std::vector<CommandEntry> CommandEntries();
 
 struct CommandResult {
     std::string text;

@@ -70,12 +70,12 @@ struct BadRequest {
 // only the card type cannot be).
 std::vector<BadRequest> BadRequests() {
     std::vector<BadRequest> requests;
-    for (const host::CommandSpec& command : host::CommandSpecs()) {
+    for (const host::CommandEntry& command : host::CommandEntries()) {
         const std::string func(command.func);
-        for (const host::ParamSpec& member : command.params) {
+        for (const host::ParamMember& member : command.params) {
             const auto paramsWith = [&](const std::string& value) {
                 std::string params;
-                for (const host::ParamSpec& other : command.params) {
+                for (const host::ParamMember& other : command.params) {
                     const std::string json = other.key == member.key ? value : Harmless(other.kind);
                     if (!json.empty()) {
                         params += (params.empty() ? "" : ",") + ("\"" + std::string(other.key)) +
@@ -224,7 +224,7 @@ TEST_F(BadInputTest, NorvaHostAnswersASampleOfThemAndWritesNothing) {
             << request.what;
         EXPECT_TRUE(TokenUntouched()) << request.what;
     }
-    EXPECT_GT(sampled, host::CommandSpecs().size());
+    EXPECT_GT(sampled, host::CommandEntries().size());
     EXPECT_TRUE(fs::is_empty(registry.path()));
 }
 
