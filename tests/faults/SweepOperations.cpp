@@ -20,7 +20,7 @@ int Last(CZentor& zentor) {
     return last;
 }
 
-template <HRESULT (CZentor::*Get)(LONG*)> int Count(CZentor& zentor, const Inputs&) {
+template <auto Get> int Count(CZentor& zentor, const Inputs&) {
     LONG count = -1;
     (zentor.*Get)(&count);
     Last(zentor);
@@ -33,13 +33,13 @@ int DriversInstalled(CZentor& zentor, const Inputs&) {
     return installed;
 }
 
-template <HRESULT (CZentor::*Get)(BSTR*)> int GetText(CZentor& zentor, const Inputs&) {
+template <auto Get> int GetText(CZentor& zentor, const Inputs&) {
     OwnedBstr text;
     (zentor.*Get)(text.Put());
     return Last(zentor);
 }
 
-template <HRESULT (CZentor::*Put)(BSTR)> int PutText(CZentor& zentor, const Inputs&) {
+template <auto Put> int PutText(CZentor& zentor, const Inputs&) {
     const OwnedBstr value = Text("Nitzan-Amsalem");
     (zentor.*Put)(value.Get());
     return Last(zentor);
