@@ -22,14 +22,17 @@ HRESULT GetName(CTokenAccess& access, TZentorError& last, RecordField field, BST
     });
 }
 
-// A put rewrites the whole record with the one field changed; the read's outcome is not
-// examined, so a token without a record gets one holding just this field.
+// A put rewrites the whole record with the one field changed; a token without a record
+// gets one holding just this field. A record that could not be read is not rewritten (its
+// other fields would be lost): the put reports the read's code.
 HRESULT PutName(CTokenAccess& access, TZentorError& last, RecordField field, BSTR value) {
     return NoThrow([&] {
         UserRecord record = {};
-        ReadUserRecord(access, record);
-        SetFieldText(record, field, ToAnsiText(value, CP_ACP));
-        last = WriteUserRecord(access, record);
+        last = ReadUserRecordForUpdate(access, record);
+        if (last == ZTNoError) {
+            SetFieldText(record, field, ToAnsiText(value, CP_ACP));
+            last = WriteUserRecord(access, record);
+        }
         access.EndSession();
         return S_OK;
     });

@@ -10,6 +10,15 @@ void CheckComponentCall(HRESULT result) {
     }
 }
 
+const char* CCommandCall::Declared(const char* key, ParamKind kind) const {
+    for (const ParamMember& member : members_) {
+        if (member.key == key && member.kind == kind) {
+            return key;
+        }
+    }
+    RaiseHostError(kInternalFailure);
+}
+
 void CCommandCall::ReadSignFileCanceled() {
     VARIANT_BOOL canceled = 0;
     CheckComponentCall(component_.get_SignFileCanceled(&canceled));

@@ -5,6 +5,7 @@
 
 #include "component/IZentor.h"
 #include "platform/OwnedBstr.h"
+#include "host/CommandTable.h"
 #include "host/ParamConverters.h"
 
 #include <json/value.h>
@@ -17,13 +18,27 @@ void CheckComponentCall(HRESULT result);
 
 class CCommandCall {
 public:
-    CCommandCall(IZentor& component, const Json::Value& params, bool tokenCountFirst)
-        : component_(component), params_(params), tokenCountFirst_(tokenCountFirst) {}
+    CCommandCall(IZentor& component, const Json::Value& params,
+                 std::span<const ParamMember> members, bool tokenCountFirst)
+        : component_(component), params_(params), members_(members),
+          tokenCountFirst_(tokenCountFirst) {}
 
     // A property command with "params" present is a put.
     bool IsPut() const { return !params_.isNull(); }
-    const Json::Value& Params() const { return params_; }
-    OwnedBstr Text(const char* key) const { return TextParam(params_, key); }
+
+    // The members of "params" that the command declares, converted by their kind.
+    OwnedBstr Text(const char* key) const {
+        return TextParam(params_, Declared(key, ParamKind::Text));
+    }
+    void RawData(const char* key, OwnedVariant& into) const {
+        RawDataParam(params_, Declared(key, ParamKind::RawData), into);
+    }
+    VARIANT_BOOL Flag(const char* key) const {
+        return FlagParam(params_, Declared(key, ParamKind::Flag));
+    }
+    LONG CardType(const char* key) const {
+        return CardTypeParam(params_, Declared(key, ParamKind::CardType));
+    }
 
     // The main call of a method with a TZentorError retval; its result text is the value.
     template <typename Method, typename... Args> std::string Retval(Method method, Args... args) {
@@ -61,12 +76,17 @@ public:
     bool SignFileCanceled() const { return signFileCanceled_; }
 
 private:
+    // key, when the command's table row declares it with that kind; 710 otherwise, so that
+    // the table stays the one list of what each command takes.
+    const char* Declared(const char* key, ParamKind kind) const;
+
     // Reads NorvaEFTTokensCount and drops the value, for the commands that need it; always
     // after their parameters have been taken.
     void BeforeMainCall();
 
     IZentor& component_;
     const Json::Value& params_;
+    const std::span<const ParamMember> members_;
     const bool tokenCountFirst_;
     bool signFileCanceled_ = false;
 };

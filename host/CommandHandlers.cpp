@@ -8,8 +8,8 @@ namespace {
 template <typename Method> std::string RunDataSigning(CCommandCall& call, Method method) {
     const OwnedBstr pin = call.Text("pin");
     OwnedVariant rawData;
-    RawDataParam(call.Params(), "rawData", rawData);
-    const VARIANT_BOOL convertToBinary = FlagParam(call.Params(), "isConvertToBinary");
+    call.RawData("rawData", rawData);
+    const VARIANT_BOOL convertToBinary = call.Flag("isConvertToBinary");
     return call.Bstr(method, pin.Get(), *rawData.Get(), convertToBinary);
 }
 
@@ -80,7 +80,7 @@ std::string RunCardType(CCommandCall& call) {
     if (!call.IsPut()) {
         return call.Number<LONG>(&IZentor::get_CardType);
     }
-    return call.Put(&IZentor::put_CardType, CardTypeParam(call.Params(), "newVal"));
+    return call.Put(&IZentor::put_CardType, call.CardType("newVal"));
 }
 
 std::string RunFullFormatToken(CCommandCall& call) {

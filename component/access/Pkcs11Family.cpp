@@ -21,7 +21,10 @@ public:
         return access.Login(slot, userType, pin, depth);
     }
     void EndSession(CTokenAccess& access) const override {
-        if (access.SessionOpen()) {
+        // A session that the driver would not close keeps its login, and the token then
+        // refuses the next login of another kind: the close is asked for once more.
+        if (access.SessionOpen() &&
+            access.CallUnrecorded(&Pkcs11Table::C_CloseSession, access.Session()) != CKR_OK) {
             access.CallUnrecorded(&Pkcs11Table::C_CloseSession, access.Session());
         }
     }

@@ -54,6 +54,11 @@ TZentorError ReadUserRecord(CTokenAccess& access, UserRecord& record) {
     return result;
 }
 
+TZentorError ReadUserRecordForUpdate(CTokenAccess& access, UserRecord& record) {
+    const TZentorError result = ReadUserRecord(access, record);
+    return result == ZTDataItemNotFound ? ZTNoError : result;
+}
+
 TZentorError WriteUserRecord(CTokenAccess& access, const UserRecord& record) {
     CK_SLOT_ID slot = 0;
     const TZentorError selected = access.SelectToken(TokenScope::Service, slot, Families::All);

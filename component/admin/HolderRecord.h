@@ -16,6 +16,12 @@ class CTokenAccess;
 // the card when it was inserted.
 TZentorError ReadUserRecord(CTokenAccess& access, UserRecord& record);
 
+// ReadUserRecord before some fields are changed and the whole record is written back.
+// ZTNoError also when the token holds no record yet (the record then starts as zero
+// bytes); any other code means the record could not be read, and writing the blank copy
+// back would wipe the fields that were not meant to change.
+TZentorError ReadUserRecordForUpdate(CTokenAccess& access, UserRecord& record);
+
 // Stores `record` on the one service token (on the hl_* device nothing is stored: its
 // record is read-only). The cache keeps the record only when the token took it, so a
 // refused write is never reported afterwards as the token's content.

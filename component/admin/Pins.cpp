@@ -15,10 +15,13 @@ constexpr char kDefaultPinState[] = "000000";
 static_assert(sizeof kDefaultPinState == sizeof kDefaultUserPin);
 
 // Writes the six characters and their zero byte; the rest of the field stays. The
-// record's read and write codes do not change the PIN operation's outcome.
+// record's read and write codes do not change the PIN operation's outcome; a record that
+// could not be read is left as it is rather than rewritten without its other fields.
 void UpdatePinState(CTokenAccess& access, const char (&state)[sizeof kDefaultUserPin]) {
     UserRecord record = {};
-    ReadUserRecord(access, record);
+    if (ReadUserRecordForUpdate(access, record) != ZTNoError) {
+        return;
+    }
     std::memcpy(record.PINState, state, sizeof state);
     WriteUserRecord(access, record);
 }
@@ -73,10 +76,15 @@ TZentorError SetUserPinAsOfficer(CTokenAccess& access, BSTR newPin, BSTR soPassw
 TZentorError InitUserPin(CTokenAccess& access, BSTR newPin, BSTR soPassword) {
     access.EndSession();
     TZentorError result = ZTInitPINFailed;
-    if (access.IsHl() && access.CountHlTokens(TokenScope::Any, Fallback::None) > 0) {
+    if (!access.IsHl()) {
+        result = SetUserPinAsOfficer(access, newPin, soPassword);
+    } else if (access.CountHlTokens(TokenScope::Any, Fallback::None) > 0) {
         access.Record(CKR_FUNCTION_NOT_SUPPORTED);
     } else {
-        result = SetUserPinAsOfficer(access, newPin, soPassword);
+        // The device family has no security officer: a card that did not answer the count
+        // is not logged on to with the officer's password, which would cost the holder's PIN
+        // a try. What the login would have found first: no token.
+        result = ZTLabeledTokenNotFound;
     }
     access.EndSession();
     return result;
