@@ -26,6 +26,7 @@ for program in ColdStart NorvaFloorHost FileSigningBench NorvaHost make_service_
   [ -x "$BIN/$program" ] || { echo "$BIN/$program is missing: build the linux preset first" >&2; exit 1; }
 done
 command -v pkcs11-tool >/dev/null || { echo "pkcs11-tool is missing (scripts/setup.sh installs opensc)" >&2; exit 1; }
+[ -x /usr/bin/time ] || { echo "GNU time is missing (scripts/setup.sh installs it)" >&2; exit 1; }
 
 WORK=$(mktemp -d)
 trap 'rm -rf "$WORK"' EXIT
@@ -55,17 +56,13 @@ slot=$("$BIN/simctl" token show | sed -n 's/^slot \([0-9]*\):.*/\1/p' | head -1)
 digest=$(printf 'payment record' | openssl dgst -sha512 -hex | sed 's/.*= //')
 python3 -c 'import sys; sys.stdout.buffer.write(bytes.fromhex(sys.argv[1]))' "$digest" >"$WORK/digest.bin"
 key_id=$(python3 -c 'print(b"NORVA PKCS#11 KEY\0".hex())')
-# Runs a command with $1 on its standard input; prints its peak resident set in KB.
+# Runs a command (from its own folder) with $1 on its standard input; prints its peak
+# resident set in KB, as GNU time reports it.
 peak_kb() {
   local input=$1
   shift
-  python3 - "$input" "$@" <<'PY'
-import resource, subprocess, sys
-with open(sys.argv[1], "rb") as data:
-    subprocess.run(sys.argv[2:], stdin=data, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-                   check=True, cwd=sys.argv[2].rsplit("/", 1)[0])
-print(resource.getrusage(resource.RUSAGE_CHILDREN).ru_maxrss)
-PY
+  (cd "$(dirname "$1")" && /usr/bin/time -f %M -o "$WORK/peak" "$@" <"$input" >/dev/null 2>&1)
+  cat "$WORK/peak"
 }
 frame() { python3 -c 'import struct,sys; t=sys.argv[1].encode(); sys.stdout.buffer.write(struct.pack("<I",len(t))+t)' "$1"; }
 frame '{"func":"HostVersion"}' >"$WORK/version.bin"
