@@ -22,7 +22,7 @@ while [ $# -gt 0 ]; do
     *) echo "unknown option $1" >&2; exit 2 ;;
   esac
 done
-for program in ColdStart NorvaFloorHost FileSigningBench NorvaHost make_service_key simctl; do
+for program in ColdStart NorvaFloorHost FileSigningBench NorvaHost; do
   [ -x "$BIN/$program" ] || { echo "$BIN/$program is missing: build the linux preset first" >&2; exit 1; }
 done
 command -v pkcs11-tool >/dev/null || { echo "pkcs11-tool is missing (scripts/setup.sh installs opensc)" >&2; exit 1; }
@@ -40,40 +40,21 @@ echo
 echo "== SignData through NorvaHost against pkcs11-tool --sign ($sign_rounds interleaved rounds)"
 bash "$HERE/sign_data_bench.sh" "$BIN" "$sign_rounds" | tee "$WORK/sign.txt"
 
-# Peak resident memory (KB) of one process of each kind, on a virtual token with a 2048-bit
-# key: the host answering HostVersion and SignData, and pkcs11-tool signing the same bytes.
+# Peak resident memory (KB) of one HostVersion exchange, NorvaHost against the floor
+# program; sign_data_bench.sh gave those of SignData.
 echo
-echo "== peak memory of one process"
+echo "== peak memory of one HostVersion process"
 APP=$WORK/app
 mkdir -p "$APP"
 cp "$BIN/NorvaHost" "$BIN/libNorvaDigitalIDIF.so" "$BIN/NorvaFloorHost" "$APP/"
-cp "$BIN/libtokensim.so" "$APP/libtavlink.so"
-export TOKENSIM_STATE=$WORK/token.json HLSIM_STATE=$WORK/device.json XDG_CONFIG_HOME=$WORK/config
-"$BIN/simctl" hl eject >/dev/null
-slot=$("$BIN/simctl" token show | sed -n 's/^slot \([0-9]*\):.*/\1/p' | head -1)
-"$BIN/simctl" token init-token "${slot:-1}" --so-pin 87654321 --label Trellmoor --user-pin 592604 >/dev/null
-"$BIN/make_service_key" "$APP" 592604 2048 >/dev/null
-digest=$(printf 'payment record' | openssl dgst -sha512 -hex | sed 's/.*= //')
-python3 -c 'import sys; sys.stdout.buffer.write(bytes.fromhex(sys.argv[1]))' "$digest" >"$WORK/digest.bin"
-key_id=$(python3 -c 'print(b"NORVA PKCS#11 KEY\0".hex())')
-# Runs a command (from its own folder) with $1 on its standard input; prints its peak
-# resident set in KB, as GNU time reports it.
-peak_kb() {
-  local input=$1
-  shift
-  (cd "$(dirname "$1")" && /usr/bin/time -f %M -o "$WORK/peak" "$@" <"$input" >/dev/null 2>&1)
+python3 -c 'import struct,sys; t=b"{\"func\":\"HostVersion\"}"; sys.stdout.buffer.write(struct.pack("<I",len(t))+t)' >"$WORK/version.bin"
+peak_kb() { # PROGRAM: its peak resident set in KB, answering HostVersion
+  (cd "$APP" && XDG_CONFIG_HOME=$WORK/config /usr/bin/time -f %M -o "$WORK/peak" "./$1" <"$WORK/version.bin" >/dev/null)
   cat "$WORK/peak"
 }
-frame() { python3 -c 'import struct,sys; t=sys.argv[1].encode(); sys.stdout.buffer.write(struct.pack("<I",len(t))+t)' "$1"; }
-frame '{"func":"HostVersion"}' >"$WORK/version.bin"
-frame "{\"func\":\"SignData\",\"params\":{\"pin\":\"592604\",\"rawData\":\"$digest\",\"isConvertToBinary\":true}}" >"$WORK/sign.bin"
-floor_kb=$(peak_kb "$WORK/version.bin" "$APP/NorvaFloorHost")
-version_kb=$(peak_kb "$WORK/version.bin" "$APP/NorvaHost")
-host_sign_kb=$(peak_kb "$WORK/sign.bin" "$APP/NorvaHost")
-tool_sign_kb=$(peak_kb /dev/null "$(command -v pkcs11-tool)" --module "$APP/libtavlink.so" --login --pin 592604 \
-  --sign --mechanism RSA-PKCS --id "$key_id" --input-file "$WORK/digest.bin" --output-file "$WORK/tool.sig")
-printf '%-44s %8s KB\n' "floor program" "$floor_kb" "NorvaHost, HostVersion" "$version_kb" \
-  "NorvaHost, SignData" "$host_sign_kb" "pkcs11-tool --sign" "$tool_sign_kb"
+floor_kb=$(peak_kb NorvaFloorHost)
+version_kb=$(peak_kb NorvaHost)
+printf '%-34s %10s KB\n' "floor program" "$floor_kb" "NorvaHost" "$version_kb"
 
 echo
 echo "== SignFileData over ${records/,/ and } records, in process (a long run)"
@@ -86,6 +67,8 @@ cold_cpu=$(awk '/^cpu/ {print $3 " ms vs " $6 " ms (" $9 "x)"}' "$WORK/cold.txt"
 sign_host=$(awk '/^NorvaHost/ {print $(NF-1)}' "$WORK/sign.txt")
 sign_tool=$(awk '/^pkcs11-tool/ {print $(NF-1)}' "$WORK/sign.txt")
 sign_ratio=$(awk '/^ratio/ {print $5}' "$WORK/sign.txt")
+host_sign_kb=$(awk '/^peak memory NorvaHost/ {print $(NF-1)}' "$WORK/sign.txt")
+tool_sign_kb=$(awk '/^peak memory pkcs11-tool/ {print $(NF-1)}' "$WORK/sign.txt")
 echo
 echo "== summary ($(uptime | sed 's/.*load average/load average/'))"
 printf '%-46s | %-36s | %s\n' "figure" "measured (against yardstick)" "target"
