@@ -154,6 +154,9 @@ TEST_F(ComponentThreads, ObjectsOfManyThreadsAnswerRightAndLeaveNoModuleLock) {
         TZentorError made = ZTNoError;
         ASSERT_TRUE(SUCCEEDED(first->GenerateKeys(Bstr(kPin).Get(), &made)));
         ASSERT_EQ(made, ZTNoError);
+        // The holder record exists before the threads start, holding a name they write too:
+        // creating it from many writers at once is the host processes' test.
+        ASSERT_TRUE(SUCCEEDED(first->put_FirstName(Bstr(WrittenName(0, 0)).Get())));
         reference.signature = SignDigest(*first.Get());
         OwnedBstr key;
         first->get_PublicKey(key.Put());
