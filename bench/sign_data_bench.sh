@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # "SignData" through NorvaHost (a new process per request) against OpenSC's
 # pkcs11-tool --sign, on the same virtual token and 2048-bit key, in interleaved rounds so
-# that both see the same machine load. Prints the median wall time of each and their ratio.
+# that both see the same machine load. Prints the median wall time of each and their ratio,
+# and the peak memory of one request of each (with GNU time).
 #   bench/sign_data_bench.sh BIN_DIR [ROUNDS]     (default 40 rounds)
 set -euo pipefail
 BIN=$(cd "$1" && pwd)
@@ -50,3 +51,13 @@ t=$(median "${tool_ms[@]}")
 echo "SignData, 2048-bit key, median of $ROUNDS interleaved rounds (same signature from both)"
 printf '%-34s %10s ms\n' "NorvaHost (new process)" "$h" "pkcs11-tool --sign" "$t"
 awk -v h="$h" -v t="$t" 'BEGIN {printf "%-34s %10.2f   (target <= 1.0)\n", "ratio NorvaHost / pkcs11-tool", h / t}'
+
+# Peak resident memory of one request of each, as GNU time reports it.
+if [ -x /usr/bin/time ]; then
+  (cd "$WORK" && /usr/bin/time -f %M -o host.peak ./NorvaHost <request.bin >/dev/null)
+  /usr/bin/time -f %M -o "$WORK/tool.peak" pkcs11-tool --module "$WORK/libtavlink.so" --login \
+    --pin 592604 --sign --mechanism RSA-PKCS --id "$key_id" --input-file "$WORK/digest.bin" \
+    --output-file "$WORK/tool.sig" >/dev/null 2>&1
+  printf '%-34s %10s KB\n' "peak memory NorvaHost" "$(cat "$WORK/host.peak")" \
+    "peak memory pkcs11-tool --sign" "$(cat "$WORK/tool.peak")"
+fi

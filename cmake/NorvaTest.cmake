@@ -21,3 +21,21 @@ function(norva_add_test name)
   set_tests_properties(${name} PROPERTIES ENVIRONMENT "NORVA_BIN=${CMAKE_BINARY_DIR}/bin;${NORVA_TEST_ENV}"
                                           TIMEOUT 600)
 endfunction()
+
+# norva_add_host_valgrind_test(NAME COMMAND ...)
+# A host end-to-end test run once more with every NorvaHost it starts under valgrind
+# memcheck (the test honours NORVA_HOST_WRAPPER): any memory error or definite leak makes
+# the host exit with 99 and fails the test. Plain Linux builds only, where valgrind is
+# installed; sanitized builds have their own checks.
+find_program(NORVA_VALGRIND valgrind)
+set(NORVA_HOST_VALGRIND
+    "${NORVA_VALGRIND} -q --error-exitcode=99 --leak-check=full --show-leak-kinds=definite --errors-for-leak-kinds=definite --suppressions=${CMAKE_SOURCE_DIR}/tests/support/valgrind.supp")
+function(norva_add_host_valgrind_test name)
+  if(WIN32 OR NORVA_SANITIZE OR NOT NORVA_VALGRIND)
+    return()
+  endif()
+  add_test(NAME ${name}_valgrind ${ARGN} WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+  set_tests_properties(${name}_valgrind PROPERTIES
+                       ENVIRONMENT "NORVA_BIN=${CMAKE_BINARY_DIR}/bin;NORVA_HOST_WRAPPER=${NORVA_HOST_VALGRIND}"
+                       LABELS valgrind TIMEOUT 900 SKIP_RETURN_CODE 77)
+endfunction()

@@ -7,8 +7,10 @@ namespace norva::host {
 namespace {
 
 // The one component object of the process. It is held here until the process ends and never
-// released: the process end tears it down.
-IZentor* g_component = nullptr;
+// released: the process end tears it down. The variable is only ever written, so it is
+// volatile: otherwise the compiler drops the store, nothing holds the object any longer, and
+// memory checkers rightly report it lost.
+IZentor* volatile g_component = nullptr;
 
 // In-process server, in-process handler, local server and remote server.
 constexpr DWORD kAnyServerContext = 0x17;

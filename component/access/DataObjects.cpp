@@ -20,6 +20,15 @@ void AddIdentity(CAttributeTemplate& attributes, CK_OBJECT_CLASS objectClass, BS
     attributes.AddText(CKA_LABEL, label);
 }
 
+// What a search names: the identity, and for data objects the component's application.
+void AddSearch(CAttributeTemplate& attributes, CK_OBJECT_CLASS objectClass, BSTR label,
+               Visibility visibility) {
+    AddIdentity(attributes, objectClass, label, visibility);
+    if (objectClass == CKO_DATA) {
+        attributes.AddText(CKA_APPLICATION, kDataApplication);
+    }
+}
+
 LoginDepth DepthFor(Visibility visibility) {
     // A public object needs only a session, a private one a user login.
     return visibility == Visibility::Private ? LoginDepth::User : LoginDepth::SessionOnly;
@@ -30,10 +39,7 @@ LoginDepth DepthFor(Visibility visibility) {
 TZentorError CTokenAccess::FindObject(CK_OBJECT_CLASS objectClass, BSTR label,
                                       CK_OBJECT_HANDLE& handle, Visibility visibility) {
     CAttributeTemplate attributes;
-    AddIdentity(attributes, objectClass, label, visibility);
-    if (objectClass == CKO_DATA) {
-        attributes.AddText(CKA_APPLICATION, kDataApplication);
-    }
+    AddSearch(attributes, objectClass, label, visibility);
     CK_RV rv =
         Call(&Pkcs11Table::C_FindObjectsInit, session, attributes.Build(), attributes.Count());
     TZentorError result = MapSearchFailure(SearchStage::Init);
@@ -111,5 +117,40 @@ TZentorError CTokenAccess::WriteDataObject(BSTR pin, BSTR label, const CK_BYTE* 
     object.AddBuffer(CKA_VALUE, value, length);
     const CK_RV rv =
         Call(&Pkcs11Table::C_CreateObject, session, object.Build(), object.Count(), &handle);
-    return rv == CKR_OK ? ZTNoError : ZTCreateObjectFailed;
+    if (rv != CKR_OK) {
+        return ZTCreateObjectFailed;
+    }
+    KeepOneCreated(CKO_DATA, label, handle, visibility);
+    return ZTNoError;
+}
+
+// Another process (each host request is one) may have found no object either and created
+// one at the same moment. Two objects of one label would fail every later search for it,
+// so each creator looks again and keeps only the object with the lowest handle: all of
+// them settle on the same one, whose value is one of those written, as if the writes had
+// come one after the other. These calls are not reported in PKCS11Error.
+void CTokenAccess::KeepOneCreated(CK_OBJECT_CLASS objectClass, BSTR label, CK_OBJECT_HANDLE created,
+                                  Visibility visibility) {
+    constexpr CK_ULONG kBatch = 8;
+    constexpr int kMaxBatches = 64; // a driver that never ends its search is left
+    CAttributeTemplate attributes;
+    AddSearch(attributes, objectClass, label, visibility);
+    CK_OBJECT_HANDLE lowest = created;
+    if (CallUnrecorded(&Pkcs11Table::C_FindObjectsInit, session, attributes.Build(),
+                       attributes.Count()) == CKR_OK) {
+        CK_OBJECT_HANDLE found[kBatch] = {};
+        CK_ULONG count = 0;
+        for (int batch = 0; batch < kMaxBatches; ++batch) {
+            if (CallUnrecorded(&Pkcs11Table::C_FindObjects, session, found, kBatch, &count) !=
+                    CKR_OK ||
+                count == 0) {
+                break;
+            }
+            lowest = std::min(lowest, *std::min_element(found, found + std::min(count, kBatch)));
+        }
+    }
+    CallUnrecorded(&Pkcs11Table::C_FindObjectsFinal, session);
+    if (lowest != created) {
+        CallUnrecorded(&Pkcs11Table::C_DestroyObject, session, created);
+    }
 }

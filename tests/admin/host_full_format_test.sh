@@ -16,12 +16,14 @@ export XDG_CONFIG_HOME="$work/config" # not registered: the host loads the libra
 sanitizers=$(ldd "$work/libtavlink.so" | awk '/lib(asan|ubsan)\.so/ { print $3 }' | tr '\n' ' ')
 fail() { echo "FAILED: $*" >&2; exit 1; }
 
-# Sends one framed request; prints the reply's "result" text.
+# Sends one framed request; prints the reply's "result" text. NORVA_HOST_WRAPPER (valgrind
+# and its options, say) runs the host under a checker; any exit status but 0 fails.
 request() {
     n=${#1}
     { printf "$(printf '\\%03o\\%03o\\%03o\\%03o' $((n & 255)) $((n >> 8 & 255)) \
         $((n >> 16 & 255)) $((n >> 24 & 255)))"
-      printf '%s' "$1"; } | "$work/NorvaHost" > "$work/reply"
+      printf '%s' "$1"; } | ${NORVA_HOST_WRAPPER:-} "$work/NorvaHost" > "$work/reply" ||
+        fail "request $1: the host exited with status $?"
     tail -c +5 "$work/reply" > "$work/reply.json"
     grep -q '"rc":"0"' "$work/reply.json" || fail "request $1: $(cat "$work/reply.json")"
     sed 's/.*"result":"\([^"]*\)".*/\1/' "$work/reply.json"

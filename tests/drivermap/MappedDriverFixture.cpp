@@ -44,10 +44,12 @@ void MappedDriverTest::InstallLibrary(const std::string& library, const fs::path
 }
 
 ToolRun MappedDriverTest::Tool(const std::string& arguments) {
-    const std::string command = "'" + (norva::test::ProgramFolder() / "norva-drivers").string() +
-                                "' " + arguments + " 2>&1";
+    return Run("'" + (norva::test::ProgramFolder() / "norva-drivers").string() + "' " + arguments);
+}
+
+ToolRun MappedDriverTest::Run(const std::string& command) {
     ToolRun run;
-    FILE* pipe = popen(command.c_str(), "r");
+    FILE* pipe = popen((command + " 2>&1").c_str(), "r");
     if (pipe == nullptr) {
         ADD_FAILURE() << "cannot run " << command;
         return run;

@@ -25,6 +25,8 @@ protected:
     static void InstallLibrary(const std::string& library, const std::filesystem::path& path);
     // Runs norva-drivers with the arguments (already quoted where needed).
     static ToolRun Tool(const std::string& arguments);
+    // Runs a shell command line.
+    static ToolRun Run(const std::string& command);
     // A file that exists but is no library.
     std::filesystem::path TextFile() const;
 

@@ -56,14 +56,18 @@ openssl asn1parse -genconf "$WORK/key.conf" -out "$WORK/key.der" >/dev/null &&
   openssl rsa -RSAPublicKey_in -inform DER -in "$WORK/key.der" -pubout -out "$WORK/key.pem" 2>/dev/null ||
   { echo "FAIL: OpenSSL could not read the modulus"; exit 1; }
 
-# Sends one framed request ($1) to a new host process; the reply's JSON goes to $2.
+# Sends one framed request ($1) to a new host process; the reply's JSON goes to $2. Returns
+# the host's exit status. NORVA_HOST_WRAPPER (valgrind and its options, say) runs the host
+# under a checker.
 request() {
-  python3 - "$1" <<'PY' | (cd "$APP" && LC_ALL=C.UTF-8 ./NorvaHost) >"$WORK/reply.bin"
+  python3 - "$1" <<'PY' | (cd "$APP" && LC_ALL=C.UTF-8 ${NORVA_HOST_WRAPPER:-} ./NorvaHost) >"$WORK/reply.bin"
 import struct, sys
 text = sys.argv[1].encode()
 sys.stdout.buffer.write(struct.pack("<I", len(text)) + text)
 PY
+  local status=$?
   tail -c +5 "$WORK/reply.bin" >"$2"
+  return $status
 }
 unhex() { python3 -c 'import sys; sys.stdout.buffer.write(bytes.fromhex(sys.stdin.read().strip()))'; }
 hex() { python3 -c 'import sys; print(sys.stdin.buffer.read().hex())'; }
@@ -104,7 +108,7 @@ else
   fail "no confirmation prompt was shown"
 fi
 for _ in $(seq 600); do kill -0 "$HOST_PID" 2>/dev/null || break; sleep 0.1; done
-wait "$HOST_PID"
+wait "$HOST_PID" || fail "SignFileData: the host exited with status $?"
 HOST_PID=""
 echo "reply    $(cut -c 1-150 "$WORK/signed.json")...$(tail -c 60 "$WORK/signed.json")"
 [ "$(field "$WORK/signed.json" LastZTError)" = 0 ] || fail "SignFileData: $(cat "$WORK/signed.json")"
@@ -116,7 +120,8 @@ recovers_sha512 "${signatures[1]:-}" "$WORK/second.txt" || fail "the second sign
 echo "OpenSSL recovers from each of the ${#signatures[@]} signatures the SHA-512 of its record's text"
 
 # SignData: the bytes 0A 1B, signed as they are.
-request '{"func":"SignData","params":{"pin":"592604","rawData":"0A1B","isConvertToBinary":true}}' "$WORK/data.json"
+request '{"func":"SignData","params":{"pin":"592604","rawData":"0A1B","isConvertToBinary":true}}' "$WORK/data.json" ||
+  fail "SignData: the host exited with status $?"
 printf '%s' "$(field "$WORK/data.json" result)" | unhex >"$WORK/sig.bin"
 openssl pkeyutl -verifyrecover -pubin -inkey "$WORK/key.pem" -in "$WORK/sig.bin" -out "$WORK/recovered.bin" 2>/dev/null &&
   [ "$(hex <"$WORK/recovered.bin")" = "0a1b" ] || fail "SignData: $(cat "$WORK/data.json")"

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <map>
+#include <sstream>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -86,6 +87,20 @@ std::vector<char*> Pointers(std::vector<std::string>& texts) {
     return pointers;
 }
 
+// The words of NORVA_HOST_WRAPPER (a checker such as valgrind and its options) when the
+// program is the host, so that the host's end-to-end tests can run it under the checker.
+std::vector<std::string> HostWrapper(const std::filesystem::path& program) {
+    const char* wrapper = std::getenv("NORVA_HOST_WRAPPER");
+    std::vector<std::string> words;
+    if (wrapper != nullptr && program.filename() == "NorvaHost") {
+        std::istringstream text(wrapper);
+        for (std::string word; text >> word;) {
+            words.push_back(word);
+        }
+    }
+    return words;
+}
+
 } // namespace
 
 std::string ProgramFile(const std::string& name) {
@@ -111,13 +126,14 @@ ChildRun RunChild(const std::filesystem::path& program, const std::string& input
     posix_spawn_file_actions_adddup2(&actions, out.fd(), STDOUT_FILENO);
     const std::string folder = program.parent_path().string();
     posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
-    std::vector<std::string> argumentTexts = {program.string()};
+    std::vector<std::string> argumentTexts = HostWrapper(program);
+    argumentTexts.push_back(program.string());
     std::vector<std::string> environmentTexts = MergedEnvironment(extra);
     std::vector<char*> arguments = Pointers(argumentTexts);
     std::vector<char*> environment = Pointers(environmentTexts);
     pid_t child = 0;
-    const int started = posix_spawn(&child, program.c_str(), &actions, nullptr, arguments.data(),
-                                    environment.data());
+    const int started =
+        posix_spawnp(&child, arguments[0], &actions, nullptr, arguments.data(), environment.data());
     posix_spawn_file_actions_destroy(&actions);
     if (started != 0) {
         ADD_FAILURE() << "cannot start " << program;
