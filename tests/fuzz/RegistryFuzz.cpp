@@ -12,6 +12,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return 0;
     }
     const std::string written = norva::FormatRegistry(tree);
+    // Every key is written with its whole path, so a deep tree from a short text writes a
+    // text that grows with the square of its depth; reading such a text back is left out to
+    // keep the runs fast.
+    if (written.size() > 4 * size + 1024) {
+        return 0;
+    }
     norva::RegistryTree again;
     if (!norva::ParseRegistry(written, again) || norva::FormatRegistry(again) != written) {
         std::abort();
