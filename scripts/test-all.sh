@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds and tests everything: Linux (plain and with sanitizers), 32-bit Windows,
-# and the 64-bit Windows build whose tests run under Wine.
+# the 64-bit Windows build whose tests run under Wine, and a short run of each fuzz target.
 #
 # The 32-bit Windows tests need a machine that can execute 32-bit code (Wine's
 # 32-bit loader); where it cannot, the 32-bit build is still compiled, linked and
@@ -17,7 +17,7 @@ JOBS=${NORVA_JOBS:-$(nproc)}
 if command -v ccache >/dev/null; then
   export CMAKE_C_COMPILER_LAUNCHER=ccache CMAKE_CXX_COMPILER_LAUNCHER=ccache CCACHE_BASEDIR="$ROOT"
 fi
-PRESETS=${NORVA_PRESETS:-"linux linux-asan win32 win64"}
+PRESETS=${NORVA_PRESETS:-"linux linux-asan win32 win64 fuzz"}
 total_pass=0
 total_fail=0
 failed_steps=()

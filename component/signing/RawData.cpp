@@ -21,13 +21,13 @@ TZentorError ArrayBytes(SAFEARRAY* array, std::vector<uint8_t>& bytes) {
     if (array == nullptr || SafeArrayGetDim(array) != 1 || SafeArrayGetElemsize(array) != 1) {
         return ZTInvalidDataType;
     }
-    LONG lower = 0;
-    LONG upper = -1;
-    if (FAILED(SafeArrayGetLBound(array, 1, &lower)) ||
-        FAILED(SafeArrayGetUBound(array, 1, &upper)) || upper < lower) {
+    // The count comes from the descriptor, not from the bounds: the upper bound wraps around
+    // when the lower bound is near the end of its range, and an empty array from the lowest
+    // bound would otherwise seem to hold four thousand million elements.
+    const size_t count = array->rgsabound[0].cElements;
+    if (count == 0) {
         return ZTInvalidDataType;
     }
-    const size_t count = static_cast<size_t>(static_cast<int64_t>(upper) - lower + 1);
     void* data = nullptr;
     if (FAILED(SafeArrayAccessData(array, &data)) || data == nullptr) {
         return ZTInvalidDataType;

@@ -241,6 +241,9 @@ RegistryKey* ReadHeader(const std::string& line, RegistryTree& tree) {
         if (names[0] == RootName(root)) {
             bool created = false;
             names.erase(names.begin());
+            if (names.size() > kMaxKeyDepth) {
+                return nullptr;
+            }
             for (const std::u16string& name : names) {
                 if (name.empty()) {
                     return nullptr;

@@ -105,6 +105,9 @@ LONG AppendSubKey(const char16_t* subKey, RegistryPath& path) {
             return ERROR_INVALID_PARAMETER;
         }
         path.push_back(name);
+        if (path.size() > kMaxKeyDepth) {
+            return ERROR_INVALID_PARAMETER;
+        }
         start = end + 1;
     }
     return ERROR_SUCCESS;

@@ -32,6 +32,10 @@ enum class RegistryRoot { ClassesRoot, CurrentUser, LocalMachine, Count };
 
 typedef std::vector<std::u16string> RegistryPath;
 
+// How many levels a key lies below its root at most, as on Windows. Deeper paths are refused
+// both by the functions and in a store file: the tree is walked recursively.
+inline constexpr size_t kMaxKeyDepth = 512;
+
 struct RegistryTree {
     RegistryKey roots[static_cast<int>(RegistryRoot::Count)];
 

@@ -240,6 +240,44 @@ TEST_F(RegistryStore, UnreadableStoreReadsEmptyAndIsNotReplaced) {
     EXPECT_TRUE(S_ISDIR(status.st_mode));
 }
 
+TEST_F(RegistryStore, KeysDeeperThanWindowsAllowsAreRefused) {
+    const auto path = [](size_t depth) {
+        std::u16string text = u"a";
+        for (size_t i = 1; i < depth; ++i) {
+            text += u"\\a";
+        }
+        return text;
+    };
+    struct Case {
+        size_t depth;
+        bool kept;
+    };
+    ASSERT_EQ(SetText(HKEY_CURRENT_USER, u"b", u"v", u"y"), ERROR_SUCCESS); // makes the folder
+    // The deepest one would overflow the stack of a recursive walk.
+    for (const Case c : {Case{512, true}, Case{513, false}, Case{300000, false}}) {
+        SCOPED_TRACE(c.depth);
+        const std::u16string deep = path(c.depth);
+        const std::string store = "Norva registry 1\n[HKEY_CURRENT_USER\\" +
+                                  std::string(deep.begin(), deep.end()) + "]\n\"v\"=\"x\"\n";
+        WriteFile(store_, store);
+        HKEY key = nullptr;
+        EXPECT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, u"a", 0, KEY_READ, &key),
+                  c.kept ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND);
+        RegCloseKey(key);
+        EXPECT_EQ(SetText(HKEY_CURRENT_USER, u"b", u"v", u"y"),
+                  c.kept ? ERROR_SUCCESS : ERROR_REGISTRY_CORRUPT);
+        if (!c.kept) {
+            EXPECT_EQ(ReadFile(store_), store);
+        }
+        std::remove(store_.c_str());
+        EXPECT_EQ(SetText(HKEY_CURRENT_USER, deep.c_str(), u"v", u"y"),
+                  c.kept ? ERROR_SUCCESS : ERROR_INVALID_PARAMETER);
+        if (c.kept) {
+            EXPECT_EQ(QueryText(HKEY_CURRENT_USER, deep.c_str(), u"v"), u"y");
+        }
+    }
+}
+
 TEST_F(RegistryStore, RootsAreSeparate) {
     ASSERT_EQ(SetText(HKEY_LOCAL_MACHINE, u"Software\\Shared", u"Name", u"machine"), ERROR_SUCCESS);
     ASSERT_EQ(SetText(HKEY_CLASSES_ROOT, u"Software\\Shared", u"Name", u"classes"), ERROR_SUCCESS);

@@ -73,6 +73,9 @@ TEST_F(SigningTest, EveryRawDataFormSignsItsBytesOrIsRefusedWithoutTouchingTheTo
          [] { return Counting(20); }},
         {"VT_UI1 array from -3", [](RawData& raw) { SetArray(raw.value.Get(), VT_UI1, -3, 1); },
          false, [] { return Counting(1); }},
+        {"VT_UI1 array up to past the highest bound",
+         [](RawData& raw) { SetArray(raw.value.Get(), VT_UI1, 0x7FFFFFFE, 4); }, false,
+         [] { return Counting(4); }},
         {"text by reference",
          [](RawData& raw) {
              raw.referent.SetBstr(SingleByteBstr("c0c1").Detach());
@@ -98,6 +101,9 @@ TEST_F(SigningTest, EveryRawDataFormSignsItsBytesOrIsRefusedWithoutTouchingTheTo
         {"hex text with a blank", text("0A 1"), true, nullptr},
         {"null text", [](RawData& raw) { raw.value.SetBstr(nullptr); }, true, nullptr},
         {"empty array", [](RawData& raw) { SetArray(raw.value.Get(), VT_UI1, 0, 0); }, false,
+         nullptr},
+        {"empty array from the lowest bound",
+         [](RawData& raw) { SetArray(raw.value.Get(), VT_UI1, -0x7FFFFFFF - 1, 0); }, false,
          nullptr},
         {"VT_I2 array", [](RawData& raw) { SetArray(raw.value.Get(), VT_I2, 0, 4); }, false,
          nullptr},
