@@ -1,12 +1,44 @@
 #include "testing/common/StateFile.h"
 
 #include <fstream>
+#include <map>
+#include <mutex>
 #include <sstream>
 #include <stdexcept>
 
 #include "testing/common/SystemSeams.h"
 
 namespace sim {
+
+namespace {
+
+// The last text read or written for each state file in this process, with its parsed
+// form. A driver call reads the state under the lock every time, and most calls find it
+// as they left it: the text is still read, since another process may have changed it, but
+// parsing it again is skipped when it is the same text.
+struct CParsedState {
+    std::string text;
+    Json::Value state;
+};
+
+std::mutex g_parsedLock;
+std::map<std::string, CParsedState> g_parsed;
+
+bool FindParsed(const std::string& path, const std::string& text, Json::Value& state) {
+    std::lock_guard<std::mutex> guard(g_parsedLock);
+    const auto found = g_parsed.find(path);
+    if (found == g_parsed.end() || found->second.text != text)
+        return false;
+    state = found->second.state;
+    return true;
+}
+
+void KeepParsed(const std::string& path, std::string text, const Json::Value& state) {
+    std::lock_guard<std::mutex> guard(g_parsedLock);
+    g_parsed[path] = CParsedState{std::move(text), state};
+}
+
+} // namespace
 
 std::string SimulatorStatePath(const std::string& variable, const std::string& fallback) {
     const std::string own = ReadEnvironment(variable + "_" + OwnModuleStem());
@@ -36,27 +68,33 @@ Json::Value CStateFile::Load() const {
     text << file.rdbuf();
     if (text.str().empty())
         return Json::Value();
-    Json::CharReaderBuilder builder;
     Json::Value state;
+    if (FindParsed(m_path, text.str(), state))
+        return state;
+    Json::CharReaderBuilder builder;
     std::string errors;
     if (!Json::parseFromStream(builder, text, &state, &errors) || !state.isObject())
         throw std::runtime_error("state file " + m_path + " is not valid: " + errors);
+    KeepParsed(m_path, text.str(), state);
     return state;
 }
 
 void CStateFile::Store(const Json::Value& state) const {
     const std::string temporary = m_path + ".tmp";
+    std::string text;
     {
         std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
         Json::StreamWriterBuilder builder;
         builder["indentation"] = "  ";
-        file << Json::writeString(builder, state) << "\n";
+        text = Json::writeString(builder, state) + "\n";
+        file << text;
         file.flush();
         if (!file)
             throw std::runtime_error("cannot write " + temporary);
     }
     if (!ReplaceAtomically(temporary, m_path))
         throw std::runtime_error("cannot replace " + m_path);
+    KeepParsed(m_path, std::move(text), state);
 }
 
 } // namespace sim

@@ -73,6 +73,25 @@ TEST(SimStateFile, UnchangedStateIsNotWrittenAndChangedStateIs) {
     EXPECT_FALSE(fs::exists(file.Path() + ".tmp"));
 }
 
+TEST(SimStateFile, ReadsWhatAnotherWriterLeftAndHandsOutCopies) {
+    const sim::CSimFixture sims;
+    const sim::CStateFile file((fs::path(sims.Folder()) / "state.json").string());
+    file.Update([](Json::Value& state) {
+        state["answer"] = 41;
+        return true;
+    });
+    Json::Value first = file.Read();
+    first["answer"] = 7; // a caller's own copy: not what the next reader gets
+    EXPECT_EQ(file.Read()["answer"].asInt(), 41);
+    // Another process rewrites the file in place with a text of the same length.
+    { std::ofstream(file.Path(), std::ios::trunc) << "{\"answer\": 43}\n"; }
+    EXPECT_EQ(file.Read()["answer"].asInt(), 43);
+    file.Update([](Json::Value& state) {
+        EXPECT_EQ(state["answer"].asInt(), 43);
+        return false;
+    });
+}
+
 TEST(SimStateFile, CorruptFileIsReportedNotReplaced) {
     const sim::CSimFixture sims;
     const sim::CStateFile file((fs::path(sims.Folder()) / "state.json").string());
