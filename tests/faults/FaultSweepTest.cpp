@@ -153,8 +153,15 @@ class FaultSweepTest : public ::testing::Test {
 protected:
     void SetUp() override {
         SetDllDirectoryA(sims.Folder().c_str());
-        sims.Install(sim::TSimulator::Token, "tavlink");
-        sims.Install(sim::TSimulator::Device, "brevo32");
+        // Held loaded for the whole sweep, as a long-lived caller keeps them: a Windows
+        // runtime library linked into a DLL takes a thread-local slot each time the DLL is
+        // loaded and never gives it back, so some 500 loads and unloads of a simulator would
+        // use up the process's slots.
+        for (const auto& [simulator, name] : {std::pair{sim::TSimulator::Token, "tavlink"},
+                                              std::pair{sim::TSimulator::Device, "brevo32"}}) {
+            held.push_back(std::make_unique<sim::CLoadedLibrary>(sims.Install(simulator, name)));
+            ASSERT_TRUE(held.back()->Loaded()) << name;
+        }
         PrepareToken();
         PrepareCard();
     }
@@ -236,6 +243,7 @@ protected:
     }
 
     sim::CSimFixture sims;
+    std::vector<std::unique_ptr<sim::CLoadedLibrary>> held; // unloaded before `sims` goes
     Inputs tokenInputs, deviceInputs;
     std::pair<std::string, std::string> tokenState, deviceState;
 };
