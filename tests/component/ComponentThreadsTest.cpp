@@ -120,7 +120,10 @@ protected:
         getClassObject = Entry<LPFNGETCLASSOBJECT>(library, "DllGetClassObject");
         canUnloadNow = Entry<CanUnloadNow>(library, "DllCanUnloadNow");
     }
-    ~ComponentThreads() override { SetDllDirectoryA(nullptr); }
+    ~ComponentThreads() override {
+        FreeLibrary(library);
+        SetDllDirectoryA(nullptr);
+    }
 
     // A new object through the module's class factory, optionally holding the module
     // with LockServer as long as the caller wants.
@@ -201,6 +204,35 @@ TEST_F(ComponentThreads, ObjectsOfManyThreadsAnswerRightAndLeaveNoModuleLock) {
         EXPECT_EQ(faults[t], "") << "thread " << t;
     }
     EXPECT_EQ(canUnloadNow(), S_OK);
+    CoUninitialize();
+}
+
+// A client that lets the library go whenever it is idle loads it again for each use; more
+// times than a process has thread-local slots.
+TEST(ComponentReloads, ALibraryLoadedAndFreedManyTimesKeepsServing) {
+    const std::string path =
+        (norva::test::ProgramFolder() / norva::test::LibraryFile("NorvaDigitalIDIF")).string();
+    CoInitialize(nullptr);
+    int served = 0;
+    for (int load = 0; load < 1200; ++load) {
+        HMODULE library = LoadLibraryA(path.c_str());
+        ASSERT_NE(library, nullptr) << "load " << load;
+        const auto getClassObject = Entry<LPFNGETCLASSOBJECT>(library, "DllGetClassObject");
+        ComRef<IClassFactory> factory;
+        ComRef<IZentor> zentor;
+        LONG cardType = 0;
+        if (SUCCEEDED(getClassObject(CLSID_CZentor, IID_IClassFactory, factory.PutVoid())) &&
+            SUCCEEDED(factory->CreateInstance(nullptr, IID_IZentor, zentor.PutVoid())) &&
+            SUCCEEDED(zentor->put_CardType(2)) && SUCCEEDED(zentor->get_CardType(&cardType)) &&
+            cardType == 2) {
+            ++served;
+        }
+        zentor.Reset();
+        factory.Reset();
+        EXPECT_EQ(Entry<CanUnloadNow>(library, "DllCanUnloadNow")(), S_OK);
+        FreeLibrary(library);
+    }
+    EXPECT_EQ(served, 1200);
     CoUninitialize();
 }
 
