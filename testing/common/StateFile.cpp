@@ -2,6 +2,7 @@
 
 #include <fstream>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <sstream>
 #include <stdexcept>
@@ -64,18 +65,20 @@ Json::Value CStateFile::Load() const {
     std::ifstream file(m_path, std::ios::binary);
     if (!file)
         return Json::Value();
-    std::stringstream text;
-    text << file.rdbuf();
-    if (text.str().empty())
+    std::ostringstream read;
+    read << file.rdbuf();
+    std::string text = read.str();
+    if (text.empty())
         return Json::Value();
     Json::Value state;
-    if (FindParsed(m_path, text.str(), state))
+    if (FindParsed(m_path, text, state))
         return state;
-    Json::CharReaderBuilder builder;
+    const std::unique_ptr<Json::CharReader> reader(Json::CharReaderBuilder().newCharReader());
     std::string errors;
-    if (!Json::parseFromStream(builder, text, &state, &errors) || !state.isObject())
+    if (!reader->parse(text.data(), text.data() + text.size(), &state, &errors) ||
+        !state.isObject())
         throw std::runtime_error("state file " + m_path + " is not valid: " + errors);
-    KeepParsed(m_path, text.str(), state);
+    KeepParsed(m_path, std::move(text), state);
     return state;
 }
 
