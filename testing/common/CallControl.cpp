@@ -36,7 +36,8 @@ void ClearFaults(Json::Value& state) {
 
 std::optional<uint32_t> TakeFault(Json::Value& state, const std::string& function, bool& counted) {
     std::optional<uint32_t> fault;
-    if (!state.isObject() || !state["faults"].isArray())
+    // Looked up without adding: a state with no faults stays as it was read.
+    if (!state.isObject() || !state.isMember("faults") || !state["faults"].isArray())
         return fault;
     Json::Value& rules = state["faults"];
     for (Json::Value& rule : rules) {

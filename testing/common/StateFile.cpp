@@ -4,7 +4,6 @@
 #include <map>
 #include <memory>
 #include <mutex>
-#include <sstream>
 #include <stdexcept>
 
 #include "testing/common/SystemSeams.h"
@@ -14,29 +13,55 @@ namespace sim {
 namespace {
 
 // The last text read or written for each state file in this process, with its parsed
-// form. A driver call reads the state under the lock every time, and most calls find it
-// as they left it: the text is still read, since another process may have changed it, but
-// parsing it again is skipped when it is the same text.
+// form and a version number naming that text. A driver call reads the state under the
+// lock every time, and most calls find it as they left it: the text is still read, since
+// another process may have changed it, but it is parsed again only when it differs, and
+// changes are made to the kept form itself rather than to a copy.
 struct CParsedState {
     std::string text;
     Json::Value state;
+    uint64_t version = 0;
 };
 
-std::mutex g_parsedLock;
+// Recursive: a change may read another state file of the same process.
+std::recursive_mutex g_parsedLock;
 std::map<std::string, CParsedState> g_parsed;
+uint64_t g_lastVersion = 0;
 
-bool FindParsed(const std::string& path, const std::string& text, Json::Value& state) {
-    std::lock_guard<std::mutex> guard(g_parsedLock);
-    const auto found = g_parsed.find(path);
-    if (found == g_parsed.end() || found->second.text != text)
-        return false;
-    state = found->second.state;
-    return true;
+// The whole file in one read (empty when there is none).
+std::string ReadText(const std::string& path) {
+    std::ifstream file(path, std::ios::binary | std::ios::ate);
+    if (!file)
+        return std::string();
+    const std::streamoff size = file.tellg();
+    if (size <= 0)
+        return std::string();
+    std::string text(static_cast<size_t>(size), '\0');
+    file.seekg(0);
+    if (!file.read(text.data(), size))
+        throw std::runtime_error("cannot read " + path);
+    return text;
 }
 
-void KeepParsed(const std::string& path, std::string text, const Json::Value& state) {
-    std::lock_guard<std::mutex> guard(g_parsedLock);
-    g_parsed[path] = CParsedState{std::move(text), state};
+// The kept state for `path` as `text` gives it. Call with g_parsedLock held.
+CParsedState& Parsed(const std::string& path, std::string text) {
+    CParsedState& kept = g_parsed[path];
+    if (kept.version != 0 && kept.text == text)
+        return kept;
+    Json::Value state;
+    if (!text.empty()) {
+        const std::unique_ptr<Json::CharReader> reader(Json::CharReaderBuilder().newCharReader());
+        std::string errors;
+        if (!reader->parse(text.data(), text.data() + text.size(), &state, &errors) ||
+            !state.isObject()) {
+            g_parsed.erase(path);
+            throw std::runtime_error("state file " + path + " is not valid: " + errors);
+        }
+    }
+    kept.text = std::move(text);
+    kept.state = std::move(state);
+    kept.version = ++g_lastVersion;
+    return kept;
 }
 
 } // namespace
@@ -50,39 +75,36 @@ std::string SimulatorStatePath(const std::string& variable, const std::string& f
 }
 
 void CStateFile::Update(const std::function<bool(Json::Value&)>& change) const {
+    UpdateVersioned([&](Json::Value& state, uint64_t) { return change(state); });
+}
+
+uint64_t
+CStateFile::UpdateVersioned(const std::function<bool(Json::Value&, uint64_t)>& change) const {
     CFileLock lock(m_path + ".lock");
-    Json::Value state = Load();
-    if (change(state))
-        Store(state);
+    std::string text = ReadText(m_path);
+    std::lock_guard<std::recursive_mutex> guard(g_parsedLock);
+    CParsedState& kept = Parsed(m_path, std::move(text));
+    try {
+        if (change(kept.state, kept.version)) {
+            kept.text = Store(kept.state);
+            kept.version = ++g_lastVersion;
+        }
+    } catch (...) {
+        // Half-changed, or not on file: the next call reads the file afresh.
+        g_parsed.erase(m_path);
+        throw;
+    }
+    return kept.version;
 }
 
 Json::Value CStateFile::Read() const {
     CFileLock lock(m_path + ".lock");
-    return Load();
+    std::string text = ReadText(m_path);
+    std::lock_guard<std::recursive_mutex> guard(g_parsedLock);
+    return Parsed(m_path, std::move(text)).state;
 }
 
-Json::Value CStateFile::Load() const {
-    std::ifstream file(m_path, std::ios::binary);
-    if (!file)
-        return Json::Value();
-    std::ostringstream read;
-    read << file.rdbuf();
-    std::string text = read.str();
-    if (text.empty())
-        return Json::Value();
-    Json::Value state;
-    if (FindParsed(m_path, text, state))
-        return state;
-    const std::unique_ptr<Json::CharReader> reader(Json::CharReaderBuilder().newCharReader());
-    std::string errors;
-    if (!reader->parse(text.data(), text.data() + text.size(), &state, &errors) ||
-        !state.isObject())
-        throw std::runtime_error("state file " + m_path + " is not valid: " + errors);
-    KeepParsed(m_path, std::move(text), state);
-    return state;
-}
-
-void CStateFile::Store(const Json::Value& state) const {
+std::string CStateFile::Store(const Json::Value& state) const {
     const std::string temporary = m_path + ".tmp";
     std::string text;
     {
@@ -97,7 +119,7 @@ void CStateFile::Store(const Json::Value& state) const {
     }
     if (!ReplaceAtomically(temporary, m_path))
         throw std::runtime_error("cannot replace " + m_path);
-    KeepParsed(m_path, std::move(text), state);
+    return text;
 }
 
 } // namespace sim

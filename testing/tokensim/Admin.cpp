@@ -26,11 +26,13 @@ CK_RV CheckPin(CCall& call, CToken& token, CK_USER_TYPE user, const Bytes& given
     const Bytes& expected = user == CKU_SO ? token.soPin : token.userPin;
     if (failures >= call.state.maxPinFailures)
         return CKR_PIN_LOCKED;
-    call.changed = true;
     if (given != expected) {
         ++failures;
+        call.changed = true;
         return failures >= call.state.maxPinFailures ? CKR_PIN_LOCKED : CKR_PIN_INCORRECT;
     }
+    // A right PIN clears the count; the state is written only when there was one.
+    call.changed = call.changed || failures != 0;
     failures = 0;
     return CKR_OK;
 }

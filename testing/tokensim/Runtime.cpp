@@ -37,10 +37,16 @@ CK_RV Dispatch(const char* function, sim::TCallArgs args,
     std::lock_guard<std::mutex> guard(runtime.mutex);
     CK_RV rv = CKR_GENERAL_ERROR;
     try {
-        sim::CStateFile(StatePath()).Update([&](Json::Value& root) {
+        const auto change = [&](Json::Value& root, uint64_t version) {
             bool counted = false;
             const auto fault = sim::TakeFault(root, function, counted);
-            CTokenState state = LoadTokenState(root);
+            const bool fresh = !root.isObject() || !root.isMember("readers");
+            // Decoding the state costs more than most calls: the decoded form is kept
+            // for as long as the state on file is the one it came from.
+            if (fresh || version != runtime.decodedVersion)
+                runtime.decoded = LoadTokenState(root);
+            runtime.decodedVersion = 0;
+            CTokenState state = runtime.decoded;
             CCall call{state, runtime, args};
             if (fault)
                 rv = *fault;
@@ -48,12 +54,14 @@ CK_RV Dispatch(const char* function, sim::TCallArgs args,
                 rv = CKR_CRYPTOKI_NOT_INITIALIZED;
             else
                 rv = operation(call);
-            const bool fresh = !root.isObject() || !root.isMember("readers");
-            if (call.changed || fresh)
+            if (call.changed || fresh) {
                 StoreTokenState(state, root);
+                runtime.decoded = std::move(state);
+            }
             sim::AppendCallLog(root, function, args, static_cast<uint32_t>(rv));
             return call.changed || counted || fresh;
-        });
+        };
+        runtime.decodedVersion = sim::CStateFile(StatePath()).UpdateVersioned(change);
     } catch (const std::exception&) {
         return CKR_GENERAL_ERROR;
     }

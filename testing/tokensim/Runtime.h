@@ -4,6 +4,7 @@
 // when it changed.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <mutex>
@@ -46,6 +47,9 @@ struct CRuntime {
     CK_SESSION_HANDLE nextSession = 1;
     std::map<CK_SESSION_HANDLE, CSession> sessions;
     std::map<std::string, CLogin> logins;
+    // The token state as last decoded, and the state file version it matches (0: none).
+    CTokenState decoded;
+    uint64_t decodedVersion = 0;
 };
 
 CRuntime& Runtime();

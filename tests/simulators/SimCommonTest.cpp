@@ -92,6 +92,38 @@ TEST(SimStateFile, ReadsWhatAnotherWriterLeftAndHandsOutCopies) {
     });
 }
 
+TEST(SimStateFile, VersionsNameTheStateAndAFailedChangeIsForgotten) {
+    const sim::CSimFixture sims;
+    const sim::CStateFile file((fs::path(sims.Folder()) / "state.json").string());
+    const auto version = [&] {
+        return file.UpdateVersioned([](Json::Value&, uint64_t) { return false; });
+    };
+    const uint64_t blank = version();
+    EXPECT_NE(blank, 0u);
+    EXPECT_EQ(version(), blank);
+    uint64_t seen = 0;
+    const uint64_t written = file.UpdateVersioned([&](Json::Value& state, uint64_t given) {
+        seen = given;
+        state["answer"] = 41;
+        return true;
+    });
+    EXPECT_EQ(seen, blank);
+    EXPECT_NE(written, blank);
+    EXPECT_EQ(version(), written);
+    { std::ofstream(file.Path(), std::ios::trunc) << "{\"answer\": 43}\n"; }
+    EXPECT_NE(version(), written);
+    // A change that throws half-way is not kept: the next call gets what is on file.
+    EXPECT_THROW(file.Update([](Json::Value& state) -> bool {
+        state["answer"] = 7;
+        throw std::runtime_error("stopped");
+    }),
+                 std::runtime_error);
+    file.Update([](Json::Value& state) {
+        EXPECT_EQ(state["answer"].asInt(), 43);
+        return false;
+    });
+}
+
 TEST(SimStateFile, CorruptFileIsReportedNotReplaced) {
     const sim::CSimFixture sims;
     const sim::CStateFile file((fs::path(sims.Folder()) / "state.json").string());
