@@ -41,7 +41,8 @@ run_ctest() { # $1 = preset
   rm -f "$log"
 }
 
-can_run_32bit() { /lib/ld-linux.so.2 --version >/dev/null 2>&1; }
+# 32-bit Wine needs both a 32-bit loader on the machine and the wine32 package.
+can_run_32bit() { /lib/ld-linux.so.2 --version >/dev/null 2>&1 && [ -x /usr/lib/wine/wine ]; }
 
 for preset in $PRESETS; do
   echo "=== $preset: configure and build"
