@@ -1,6 +1,7 @@
 #include "host/CommandCall.h"
 
 #include "host/HostError.h"
+#include "host/UploadLimit.h"
 
 namespace norva::host {
 
@@ -25,10 +26,16 @@ void CCommandCall::ReadSignFileCanceled() {
     signFileCanceled_ = static_cast<uint16_t>(canceled) == 1;
 }
 
+void CCommandCall::LimitUpload(std::optional<size_t> records) {
+    BeforeMainCall();
+    RefuseUploadBeyondReply(component_, records);
+}
+
 void CCommandCall::BeforeMainCall() {
     if (!tokenCountFirst_) {
         return;
     }
+    tokenCountFirst_ = false;
     LONG count = 0;
     CheckComponentCall(component_.get_NorvaEFTTokensCount(&count));
 }

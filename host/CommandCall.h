@@ -9,6 +9,7 @@
 #include "host/ParamConverters.h"
 
 #include <json/value.h>
+#include <optional>
 #include <string>
 
 namespace norva::host {
@@ -71,6 +72,10 @@ public:
         return {};
     }
 
+    // Before a file-signing call, after its parameters: reads the token count, then raises
+    // 711 when the upload's signatures could not reach the page (UploadLimit.h).
+    void LimitUpload(std::optional<size_t> records);
+
     // After a file-signing call: the flag is set when SignFileCanceled reads exactly 1.
     void ReadSignFileCanceled();
     bool SignFileCanceled() const { return signFileCanceled_; }
@@ -87,7 +92,8 @@ private:
     IZentor& component_;
     const Json::Value& params_;
     const std::span<const ParamMember> members_;
-    const bool tokenCountFirst_;
+    // Cleared once the token count has been read, so that it is read once.
+    bool tokenCountFirst_;
     bool signFileCanceled_ = false;
 };
 

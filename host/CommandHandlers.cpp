@@ -1,5 +1,7 @@
 #include "host/CommandHandlers.h"
 
+#include "component/signing/UploadRecordCount.h"
+
 namespace norva::host {
 
 namespace {
@@ -55,6 +57,7 @@ std::string RunSignFile(CCommandCall& call) {
     const OwnedBstr pin = call.Text("pin");
     const OwnedBstr fileName = call.Text("fileName");
     const OwnedBstr challenge = call.Text("challenge");
+    call.LimitUpload(CountFileRecords(fileName.Get()));
     std::string signatures =
         call.Bstr(&IZentor::SignFile, pin.Get(), fileName.Get(), challenge.Get());
     call.ReadSignFileCanceled();
@@ -66,6 +69,7 @@ std::string RunSignFileData(CCommandCall& call) {
     const OwnedBstr fileContent = call.Text("fileContent");
     const OwnedBstr fileName = call.Text("fileName");
     const OwnedBstr challenge = call.Text("challenge");
+    call.LimitUpload(CountContentRecords(fileContent.Get()));
     std::string signatures = call.Bstr(&IZentor::SignFileData, pin.Get(), fileContent.Get(),
                                        fileName.Get(), challenge.Get());
     call.ReadSignFileCanceled();

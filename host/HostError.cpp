@@ -11,13 +11,14 @@ struct HostErrorText {
     std::string_view message;
 };
 
-constexpr std::array<HostErrorText, 6> kHostErrorTexts = {{
+constexpr std::array<HostErrorText, 7> kHostErrorTexts = {{
     {kParamsMissing, "One or more parameters are missing"},
     {kParamsInvalid, "One or more parameters are invalid"},
     {kJsonParsing, "Json message parsing error"},
     {kUnsupportedFunction, "Unsupported function"},
     {kComponentAccess, "COM component accessing error"},
     {kInternalFailure, "Internal host error"},
+    {kUploadTooLarge, "Upload too large for the browser"},
 }};
 
 } // namespace

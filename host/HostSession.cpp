@@ -39,7 +39,7 @@ std::string AnswerRequest(std::istream& in, std::ostream& out, ComponentBinder b
         ReadComponentErrors(component, reply);
         return FormatSuccessReply(reply);
     } catch (const HostFailure& failure) {
-        return FormatErrorReply(failure.code);
+        return FormatErrorReply(failure.code, failure.members);
     }
 }
 

@@ -11,7 +11,7 @@ namespace {
 
 constexpr const char* kSuccessTemplate =
     R"({"rc":"%1%","result":"%2%","LastZTError":%3%,"PKCS11Error":%4%,"SignFileCanceled":%5%})";
-constexpr const char* kErrorTemplate = R"({"rc":"%1%","errMsg":"%2%"})";
+constexpr const char* kErrorTemplate = R"({"rc":"%1%","errMsg":"%2%"%3%})";
 
 struct Escape {
     char byte;
@@ -56,8 +56,10 @@ std::string FormatSuccessReply(const SuccessReply& reply) {
         .str();
 }
 
-std::string FormatErrorReply(int code) {
-    return (boost::format(kErrorTemplate) % code % EscapeReplyText(HostErrorMessage(code))).str();
+std::string FormatErrorReply(int code, std::string_view members) {
+    return (boost::format(kErrorTemplate) % code % EscapeReplyText(HostErrorMessage(code)) %
+            members)
+        .str();
 }
 
 } // namespace norva::host

@@ -20,7 +20,8 @@ std::string EscapeReplyText(std::string_view text);
 
 std::string FormatSuccessReply(const SuccessReply& reply);
 
-// The error reply for a host error code, with that code's message.
-std::string FormatErrorReply(int code);
+// The error reply for a host error code, with that code's message and the members that
+// some codes add after it (HostFailure::members).
+std::string FormatErrorReply(int code, std::string_view members = {});
 
 } // namespace norva::host

@@ -11,14 +11,16 @@ ROOT=$(pwd)
 
 bash scripts/setup.sh
 cmake --preset linux >/dev/null
-cmake --build --preset linux --target NorvaHost NorvaDigitalIDIF tokensim hlsim simctl
+cmake --build --preset linux --target NorvaHost NorvaDigitalIDIF NorvaUploadPrompt norva-drivers \
+  tokensim hlsim simctl
 bin=$ROOT/build/linux/bin
 demo=${NORVA_DEMO_DIR:-$HOME/.cache/norva/browser-demo}
 port=${NORVA_DEMO_PORT:-8611}
 
-mkdir -p "$demo/host" "$demo/profile/NativeMessagingHosts"
-cp "$bin/NorvaHost" "$bin/libNorvaDigitalIDIF.so" "$demo/host/"
-cp "$bin/libtokensim.so" "$demo/host/libtavlink.so"
+mkdir -p "$demo/profile/NativeMessagingHosts"
+# The host runs from a folder that holds what the installed package holds (the upload
+# prompt too, so file signing shows the real prompt), with the simulated driver beside it.
+bash scripts/demo-host.sh "$ROOT/build/linux" "$demo/host"
 export TOKENSIM_STATE=$demo/token.json HLSIM_STATE=$demo/device.json
 # The browser starts the host through this wrapper, which points the simulators at the
 # demo's state; the class is not registered, so the host uses the component beside it.

@@ -12,15 +12,14 @@ fi
 bash scripts/setup.sh
 cmake --preset linux >/dev/null
 cmake --build --preset linux --target NorvaHost NorvaDigitalIDIF tokensim hlsim simctl \
-  NorvaUploadPrompt make_service_key
+  NorvaUploadPrompt norva-drivers make_service_key
 bin=build/linux/bin
 
-# The host, the component and the driver stand-ins installed side by side, the way
+# The host with what the package installs beside it, and the driver stand-in, the way
 # the browser's launcher finds them; every request is a process of its own.
 demo=$(mktemp -d)
 trap 'rm -rf "$demo"' EXIT
-cp "$bin/NorvaHost" "$bin/libNorvaDigitalIDIF.so" "$demo/"
-cp "$bin/libtokensim.so" "$demo/libtavlink.so"
+bash scripts/demo-host.sh build/linux "$demo"
 export TOKENSIM_STATE=$demo/token.json HLSIM_STATE=$demo/device.json
 export XDG_CONFIG_HOME=$demo/config # no registration: the host uses the library beside it
 "$bin/simctl" hl eject >/dev/null   # only the USB token is plugged in

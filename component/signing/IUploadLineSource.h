@@ -16,3 +16,8 @@ public:
 
 // Removes trailing CR and LF characters and appends one CR LF.
 void EndWithCrLf(std::string& line);
+
+// A detail record: the lines that are signed, one signature each.
+inline bool IsDetailRecord(const std::string& line) {
+    return !line.empty() && line[0] == '5';
+}

@@ -1,7 +1,10 @@
 // One prompt about an upload file, as the message box takes it.
 #pragma once
 
+#include <cstddef>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "platform/WinApi.h"
 
@@ -14,4 +17,8 @@ struct UploadPromptMessage {
     // buttons; cancelWord is empty when there is only OK.
     std::string okWord;
     std::string cancelWord;
+    // Where text holds what the caller handed in (the file name, the fields of the records),
+    // as [first, second) byte ranges in order. A prompt that cannot show control bytes of
+    // such text harmlessly shows them as visible stand-ins.
+    std::vector<std::pair<size_t, size_t>> supplied;
 };

@@ -59,18 +59,23 @@ ButtonWords ButtonWordsFor(LANGID uiLanguage) {
 
 CConfirmationText::CConfirmationText(std::string_view fileName) {
     text_ += kOpening;
-    text_ += fileName;
+    AppendSupplied(fileName);
 }
 
 void CConfirmationText::AddDetail(std::string_view record, std::string_view amountText) {
     text_ += kAmountLine;
-    text_ += record.substr(kInstitutionAt, kInstitutionLength);
+    AppendSupplied(record.substr(kInstitutionAt, kInstitutionLength));
     text_ += '-';
-    text_ += record.substr(kBranchAt, kBranchLength);
+    AppendSupplied(record.substr(kBranchAt, kBranchLength));
     text_ += '-';
-    text_ += record.substr(kCheckAt, 1);
+    AppendSupplied(record.substr(kCheckAt, 1));
     text_ += kAmountVerb;
-    text_ += amountText;
+    AppendSupplied(amountText);
+}
+
+void CConfirmationText::AppendSupplied(std::string_view text) {
+    supplied_.emplace_back(text_.size(), text_.size() + text.size());
+    text_ += text;
 }
 
 UploadPromptMessage CConfirmationText::Prompt(LANGID uiLanguage) const {
@@ -87,6 +92,7 @@ UploadPromptMessage CConfirmationText::Prompt(LANGID uiLanguage) const {
     prompt.language = uiLanguage;
     prompt.okWord = words.ok;
     prompt.cancelWord = words.cancel;
+    prompt.supplied = supplied_;
     return prompt;
 }
 
@@ -95,6 +101,7 @@ UploadPromptMessage ErrorPrompt(std::string_view fileName, int line, int positio
     UploadPromptMessage prompt;
     prompt.caption = kErrorCaption;
     prompt.text = fileName;
+    prompt.supplied = {{0, fileName.size()}};
     prompt.text += kErrorLine;
     prompt.text += std::to_string(line);
     prompt.text += kErrorPosition;

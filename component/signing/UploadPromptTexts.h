@@ -30,7 +30,10 @@ public:
     UploadPromptMessage Prompt(LANGID uiLanguage) const;
 
 private:
+    void AppendSupplied(std::string_view text);
+
     std::string text_;
+    std::vector<std::pair<size_t, size_t>> supplied_;
 };
 
 // The prompt naming the first malformed line and the position from which it is invalid.

@@ -19,10 +19,6 @@ bool IsHeader(const std::string& line) {
     return line[0] == '1' || line[0] == 'K';
 }
 
-bool IsDetail(const std::string& line) {
-    return line[0] == '5';
-}
-
 } // namespace
 
 UploadReviewOutcome ReviewUpload(IUploadLineSource& lines, std::string_view fileName,
@@ -34,13 +30,13 @@ UploadReviewOutcome ReviewUpload(IUploadLineSource& lines, std::string_view file
     while (lines.NextLine(line)) {
         ++outcome.line;
         const bool shortHeader = IsHeader(line) && line.size() < kShortestHeader;
-        const bool shortDetail = IsDetail(line) && line.size() < kShortestDetail;
+        const bool shortDetail = IsDetailRecord(line) && line.size() < kShortestDetail;
         if (shortHeader || shortDetail) {
             outcome.result = UploadReviewResult::Malformed;
             outcome.position = static_cast<int>(line.size());
             break;
         }
-        if (!IsDetail(line)) {
+        if (!IsDetailRecord(line)) {
             continue;
         }
         if (++details > kListedDetails) {

@@ -42,10 +42,6 @@ private:
     std::string content_;
 };
 
-bool IsDetail(const std::string& line) {
-    return !line.empty() && line[0] == '5';
-}
-
 std::span<const uint8_t> Bytes(const std::string& text) {
     return {reinterpret_cast<const uint8_t*>(text.data()), text.size()};
 }
@@ -68,7 +64,7 @@ TZentorError SignUploadLines(CTokenAccess& access, BSTR pin, IUploadLineSource& 
     size_t digestRoom = kDigestRoom;
     while (lines.NextLine(line)) {
         accumulated += line;
-        if (!IsDetail(line)) {
+        if (!IsDetailRecord(line)) {
             continue;
         }
         accumulated += challenge;

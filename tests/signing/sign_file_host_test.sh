@@ -18,6 +18,7 @@ for tool in xdotool openssl python3; do
   command -v "$tool" >/dev/null || { echo "FAIL: $tool is missing (scripts/setup.sh installs it)"; exit 1; }
 done
 source "$HERE/display.sh"
+source "$HERE/host_app.sh"
 
 WORK=$(mktemp -d)
 HOST_PID=""
@@ -29,21 +30,8 @@ cleanup() {
 trap cleanup EXIT
 start_display "$WORK"
 
-# The host, the component and its prompt program side by side, the token simulator under
-# the driver's name; every request is a process of its own.
-APP=$WORK/app
-mkdir -p "$APP"
-cp "$BIN/NorvaHost" "$BIN/libNorvaDigitalIDIF.so" "$BIN/NorvaUploadPrompt" "$APP/"
-cp "$BIN/libtokensim.so" "$APP/libtavlink.so"
-export TOKENSIM_STATE=$WORK/token.json HLSIM_STATE=$WORK/device.json XDG_CONFIG_HOME=$WORK/config
-"$BIN/simctl" hl eject >/dev/null
-slot=$("$BIN/simctl" token show | sed -n 's/^slot \([0-9]*\):.*/\1/p' | head -1)
-"$BIN/simctl" token init-token "${slot:-1}" --so-pin 87654321 --label Trellmoor --user-pin 592604 >/dev/null ||
-  { echo "FAIL: the token was not prepared"; exit 1; }
-# The tool unloads the simulator when it is done; what the simulator's own crypto library
-# keeps is then reported as leaked from an unknown module in sanitized builds.
-modulus=$(ASAN_OPTIONS=detect_leaks=0 "$BIN/make_service_key" "$APP" 592604 2048) ||
-  { echo "FAIL: no key pair"; exit 1; }
+prepare_host_app "$WORK" "$BIN" 2048 || exit 1
+modulus=$MODULUS
 
 # The public key as OpenSSL takes it.
 cat >"$WORK/key.conf" <<CONF
@@ -60,18 +48,13 @@ openssl asn1parse -genconf "$WORK/key.conf" -out "$WORK/key.der" >/dev/null &&
 # the host's exit status. NORVA_HOST_WRAPPER (valgrind and its options, say) runs the host
 # under a checker.
 request() {
-  python3 - "$1" <<'PY' | (cd "$APP" && LC_ALL=C.UTF-8 ${NORVA_HOST_WRAPPER:-} ./NorvaHost) >"$WORK/reply.bin"
-import struct, sys
-text = sys.argv[1].encode()
-sys.stdout.buffer.write(struct.pack("<I", len(text)) + text)
-PY
+  framed "$1" | (cd "$APP" && LC_ALL=C.UTF-8 ${NORVA_HOST_WRAPPER:-} ./NorvaHost) >"$WORK/reply.bin"
   local status=$?
   tail -c +5 "$WORK/reply.bin" >"$2"
   return $status
 }
 unhex() { python3 -c 'import sys; sys.stdout.buffer.write(bytes.fromhex(sys.stdin.read().strip()))'; }
 hex() { python3 -c 'import sys; print(sys.stdin.buffer.read().hex())'; }
-field() { python3 -c 'import json,sys; print(json.load(open(sys.argv[1]))[sys.argv[2]])' "$1" "$2"; }
 
 # Whether signature $1 (hex) recovers to the SHA-512 of the text in file $2.
 recovers_sha512() {
@@ -93,20 +76,7 @@ printf '%s\r\n%s' "$second" "$challenge" >"$WORK/second.txt"
 echo "request  SignFileData of payments.txt: a header, two detail records, a trailer"
 request "{\"func\":\"SignFileData\",\"params\":{\"pin\":\"592604\",\"fileContent\":\"$content\",\"fileName\":\"payments.txt\",\"challenge\":\"$challenge\"}}" "$WORK/signed.json" &
 HOST_PID=$!
-window=""
-for _ in $(seq 600); do
-  window=$(xdotool search --onlyvisible --class NorvaUploadPrompt 2>/dev/null | head -1)
-  [ -n "$window" ] && break
-  kill -0 "$HOST_PID" 2>/dev/null || break
-  sleep 0.1
-done
-if [ -n "$window" ]; then
-  timeout 20 xdotool windowfocus --sync "$window" 2>/dev/null || fail "the prompt took no focus"
-  sleep 0.5
-  xdotool key Return
-else
-  fail "no confirmation prompt was shown"
-fi
+answer_prompt "$HOST_PID" Return || fail "no confirmation prompt was shown"
 for _ in $(seq 600); do kill -0 "$HOST_PID" 2>/dev/null || break; sleep 0.1; done
 wait "$HOST_PID" || fail "SignFileData: the host exited with status $?"
 HOST_PID=""

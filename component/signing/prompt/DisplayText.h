@@ -20,5 +20,8 @@ std::string Utf8FromWindows1255(std::string_view text);
 // aligned from the right as the message box does with right-to-left reading, also a line
 // that begins with a Latin file name.
 DisplayPrompt ForWindow(const UploadPromptMessage& message);
-// The same without the marks, for a terminal.
+// For a terminal: no marks, and no control byte reaches the terminal raw except the line
+// feeds and tabs of the prompt's own texts. Every control byte of the text the caller
+// supplied (message.supplied) and any other one is shown as a visible stand-in: control
+// pictures (U+2400-U+241F, U+2421 for DEL), \xNN for C1 controls.
 DisplayPrompt ForTerminal(const UploadPromptMessage& message);

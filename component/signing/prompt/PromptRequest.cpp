@@ -40,6 +40,29 @@ bool TakeField(std::string_view& in, std::string& field) {
     return true;
 }
 
+// Ranges in order, each inside text; anything else means the bytes are not a request.
+bool TakeRanges(std::string_view& in, size_t textSize,
+                std::vector<std::pair<size_t, size_t>>& ranges) {
+    uint32_t count = 0;
+    if (!TakeNumber(in, count) || count > in.size() / 8) {
+        return false;
+    }
+    ranges.clear();
+    size_t previousEnd = 0;
+    for (uint32_t i = 0; i < count; ++i) {
+        uint32_t first = 0;
+        uint32_t second = 0;
+        TakeNumber(in, first);
+        TakeNumber(in, second);
+        if (first < previousEnd || second < first || second > textSize) {
+            return false;
+        }
+        ranges.emplace_back(first, second);
+        previousEnd = second;
+    }
+    return true;
+}
+
 } // namespace
 
 std::string EncodePromptRequest(const UploadPromptMessage& message) {
@@ -49,6 +72,11 @@ std::string EncodePromptRequest(const UploadPromptMessage& message) {
     PutField(out, message.text);
     PutField(out, message.okWord);
     PutField(out, message.cancelWord);
+    PutNumber(out, static_cast<uint32_t>(message.supplied.size()));
+    for (const auto& [first, second] : message.supplied) {
+        PutNumber(out, static_cast<uint32_t>(first));
+        PutNumber(out, static_cast<uint32_t>(second));
+    }
     return out;
 }
 
@@ -56,7 +84,8 @@ bool DecodePromptRequest(std::string_view bytes, UploadPromptMessage& message) {
     uint32_t style = 0;
     const bool whole = TakeNumber(bytes, style) && TakeField(bytes, message.caption) &&
                        TakeField(bytes, message.text) && TakeField(bytes, message.okWord) &&
-                       TakeField(bytes, message.cancelWord) && bytes.empty();
+                       TakeField(bytes, message.cancelWord) &&
+                       TakeRanges(bytes, message.text.size(), message.supplied) && bytes.empty();
     message.style = style;
     return whole;
 }

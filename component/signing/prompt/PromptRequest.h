@@ -2,8 +2,10 @@
 //
 // The request goes to the program's standard input, which is closed after it: the message
 // style as four bytes (least significant first), then caption, text, OK word and Cancel
-// word, each as a four-byte length and its Windows-1255 bytes. The program writes its answer
-// to its standard output as the message box's answer number and a line feed ("1\n" for OK).
+// word, each as a four-byte length and its Windows-1255 bytes, then the ranges of the text
+// that the caller supplied: a four-byte count and each range as two four-byte offsets. The program
+// writes its answer to its standard output as the message box's answer number and a line feed
+// ("1\n" for OK).
 #pragma once
 
 #include <string>

@@ -1,7 +1,10 @@
 #include "component/signing/prompt/PromptTerminal.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
+#include <optional>
+#include <poll.h>
 #include <string>
 #include <unistd.h>
 
@@ -9,10 +12,33 @@
 
 namespace {
 
-std::string ReadAnswer(FILE* terminal) {
+// One line typed on the terminal, without its line end; nothing when the channel's other
+// end went away first.
+std::optional<std::string> ReadAnswer(int terminal, int channel) {
     std::string answer;
-    for (int c = std::fgetc(terminal); c != EOF && c != '\n'; c = std::fgetc(terminal)) {
-        answer += static_cast<char>(c);
+    for (;;) {
+        pollfd watched[2] = {{terminal, POLLIN, 0}, {channel, 0, 0}};
+        if (poll(watched, 2, -1) < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            break;
+        }
+        if ((watched[1].revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) {
+            return std::nullopt;
+        }
+        if (watched[0].revents == 0) {
+            continue;
+        }
+        char c = 0;
+        const ssize_t n = read(terminal, &c, 1);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0 || c == '\n') {
+            break;
+        }
+        answer += c;
     }
     while (!answer.empty() && (answer.back() == '\r' || answer.back() == ' ')) {
         answer.pop_back();
@@ -22,7 +48,7 @@ std::string ReadAnswer(FILE* terminal) {
 
 } // namespace
 
-int AskOnTerminal(const DisplayPrompt& prompt) {
+int AskOnTerminal(const DisplayPrompt& prompt, int channel) {
     const int fd = open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC);
     if (fd < 0) {
         return IDCANCEL;
@@ -40,11 +66,14 @@ int AskOnTerminal(const DisplayPrompt& prompt) {
         std::fprintf(terminal, "%s [Enter]", prompt.okWord.c_str());
     }
     std::fflush(terminal);
-    const std::string answer = ReadAnswer(terminal);
+    const std::optional<std::string> answer = ReadAnswer(fd, channel);
     std::fclose(terminal);
+    if (!answer) {
+        return 0;
+    }
     if (!prompt.withCancel) {
         return IDOK;
     }
-    const bool yes = answer == "y" || answer == "Y" || answer == prompt.okWord;
+    const bool yes = *answer == "y" || *answer == "Y" || *answer == prompt.okWord;
     return yes ? IDOK : IDCANCEL;
 }

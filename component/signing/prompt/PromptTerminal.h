@@ -4,5 +4,7 @@
 #include "component/signing/prompt/DisplayText.h"
 
 // IDOK only when the person answers yes; IDCANCEL otherwise, and at once when there is no
-// controlling terminal. Standard input and output are not used: they belong to the caller.
-int AskOnTerminal(const DisplayPrompt& prompt);
+// controlling terminal; 0 as soon as `channel` (the descriptor the answer goes to) reports
+// that its other end has gone. Standard input and output are not used for the dialogue:
+// they belong to the caller.
+int AskOnTerminal(const DisplayPrompt& prompt, int channel);

@@ -1,5 +1,6 @@
 #include "component/signing/prompt/PromptWindow.h"
 
+#include <glib-unix.h>
 #include <gtk/gtk.h>
 
 #include "platform/WinApi.h"
@@ -26,13 +27,25 @@ GtkWidget* MessageRow(const DisplayPrompt& prompt) {
     return row;
 }
 
+struct ChannelWatch {
+    GtkDialog* dialog;
+    bool closed = false;
+};
+
+gboolean CloseWhenChannelGoes(gint, GIOCondition, gpointer data) {
+    auto* watch = static_cast<ChannelWatch*>(data);
+    watch->closed = true;
+    gtk_dialog_response(watch->dialog, GTK_RESPONSE_NONE);
+    return G_SOURCE_REMOVE;
+}
+
 } // namespace
 
 bool CanShowWindows(int& argc, char**& argv) {
     return gtk_init_check(&argc, &argv) != FALSE;
 }
 
-int AskInWindow(const DisplayPrompt& prompt) {
+int AskInWindow(const DisplayPrompt& prompt, int channel) {
     gtk_widget_set_default_direction(GTK_TEXT_DIR_RTL);
     GtkWidget* dialog = gtk_dialog_new();
     GtkWindow* window = GTK_WINDOW(dialog);
@@ -54,7 +67,18 @@ int AskInWindow(const DisplayPrompt& prompt) {
     gtk_widget_show_all(dialog);
     gtk_widget_grab_focus(ok);
     gtk_window_present(window);
+    // The caller went away (a host killed by its browser): nobody could use an answer, and
+    // a confirmation must not outlive the request it was for.
+    ChannelWatch watch{GTK_DIALOG(dialog)};
+    const guint source = g_unix_fd_add(channel, static_cast<GIOCondition>(G_IO_HUP | G_IO_ERR),
+                                       &CloseWhenChannelGoes, &watch);
     const int response = gtk_dialog_run(GTK_DIALOG(dialog));
+    if (!watch.closed) {
+        g_source_remove(source);
+    }
     gtk_widget_destroy(dialog);
+    if (watch.closed) {
+        return 0;
+    }
     return response == GTK_RESPONSE_OK ? IDOK : IDCANCEL;
 }
