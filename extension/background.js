@@ -1,59 +1,48 @@
-// Relays one page request to NorvaHost and hands back its reply unchanged. The browser
-// starts a host process for every sendNativeMessage, which is what the host expects: it
-// serves exactly one request and exits.
+// Relays page requests to NorvaHost, one at a time, each under a deadline.
+//
+// Every request gets its own host process: the background opens a native port
+// (runtime.connectNative), sends the request, takes the one reply and lets the port go. The
+// host serves one request per process, so a port never carries two.
+//
+// One at a time per browser profile: requests from every tab wait in one queue, first in,
+// first out, so two hosts never work on the token at once. A request's deadline runs from
+// the moment the background receives it, so time spent waiting in the queue counts.
+//
+// At the deadline, when the page aborts, or when the page goes away (tab closed, page left),
+// the background disconnects the native port. The browser then closes the host's standard
+// input and ends the process (Chromium kills it about 2 s later; the README records what
+// each browser does). The next request waits that long before its host starts.
 //
 // Runs as Chromium's service worker and as Firefox's background script (Firefox runs no
-// extension service workers), so it is a plain script with no imports.
+// extension service workers), so it is a plain script; origin-match.js comes first.
 "use strict";
+
+if (typeof norvaPageRefusal === "undefined") {
+  importScripts("origin-match.js");
+}
 
 const api = globalThis.browser ?? globalThis.chrome;
 
 const HOST_NAME = "com.norva.digitalid";
+const PORT_NAME = "norva-request";
 
 // The browser refuses host replies over 1 MB; requests are held to the same bound so a
 // page cannot make the browser buffer an unbounded message for the host.
 const MAX_REQUEST_BYTES = 1024 * 1024;
 
+// Deadlines: a person reads the file-signing prompt, so those commands get longer.
+const DEFAULT_DEADLINE_MS = 120 * 1000;
+const PERSON_DEADLINE_MS = 10 * 60 * 1000;
+const WAITS_FOR_PERSON = ["SignFile", "SignFileData"];
+// The longest deadline a page may ask for (setTimeout's own bound).
+const MAX_DEADLINE_MS = 2147483647;
+
+// After the background cuts a host off, the browser may take this long to end it.
+const HOST_END_GRACE_MS = 2500;
+
 // The allow-list is the content script's "matches" in manifest.json: the bridge is only
 // injected into those pages, and requests from any other sender are refused here too.
 const allowedPatterns = api.runtime.getManifest().content_scripts.flatMap((script) => script.matches);
-
-function patternAllowsOrigin(pattern, origin) {
-  const match = /^(\*|https?):\/\/(\*|(?:\*\.)?[^/*]+)\/.*$/.exec(pattern);
-  if (!match) {
-    return false;
-  }
-  const [, scheme, host] = match;
-  const url = new URL(origin);
-  const urlScheme = url.protocol.slice(0, -1);
-  if (scheme === "*" ? !["http", "https"].includes(urlScheme) : scheme !== urlScheme) {
-    return false;
-  }
-  if (host === "*") {
-    return true;
-  }
-  if (host.startsWith("*.")) {
-    const base = host.slice(2);
-    return url.hostname === base || url.hostname.endsWith("." + base);
-  }
-  // Match patterns carry no port: a listed host is allowed on every port.
-  return url.hostname === host;
-}
-
-function senderOrigin(sender) {
-  if (sender.origin && sender.origin !== "null") {
-    return sender.origin;
-  }
-  try {
-    return new URL(sender.url).origin;
-  } catch {
-    return "null";
-  }
-}
-
-function originAllowed(origin) {
-  return origin !== "null" && allowedPatterns.some((pattern) => patternAllowsOrigin(pattern, origin));
-}
 
 function failure(type, message) {
   return { error: { type, message } };
@@ -83,15 +72,25 @@ function envelopeProblem(request) {
   return null;
 }
 
+function deadlineFor(request, asked) {
+  if (asked === undefined || asked === null) {
+    return WAITS_FOR_PERSON.includes(request.func) ? PERSON_DEADLINE_MS : DEFAULT_DEADLINE_MS;
+  }
+  if (typeof asked !== "number" || !Number.isFinite(asked) || asked <= 0 || asked > MAX_DEADLINE_MS) {
+    return null;
+  }
+  return asked;
+}
+
 // Browsers report native-messaging failures only as message texts; these are Chromium's
 // and Firefox's (checked by the browser tests), turned into types a page can act on.
-// Chromium cannot tell a reply over its 1 MB limit from another unreadable reply;
-// Firefox reports a host that ends without replying as "an unexpected error".
+// Chromium cannot tell a reply over its 1 MB limit from another unreadable reply; a host
+// that ends without replying gives Firefox no error at all.
 const hostFailures = [
   [/not found|No such native application/i, "HostNotInstalled",
    "NorvaHost is not installed for this browser (no native-messaging host manifest)."],
   [/forbidden/i, "HostNotAllowed", "NorvaHost's manifest does not allow this extension."],
-  [/exited|unexpected error/i, "HostExited", "NorvaHost ended without replying."],
+  [/exited|unexpected error|^$/i, "HostExited", "NorvaHost ended without replying."],
   [/communicating|exceeds the limit/i, "HostReplyUnreadable",
    "NorvaHost's reply could not be read: it is larger than the browser's 1 MB limit, or not a framed JSON message."],
 ];
@@ -99,37 +98,152 @@ const hostFailures = [
 function hostFailure(message) {
   for (const [pattern, type, text] of hostFailures) {
     if (pattern.test(message)) {
-      return failure(type, `${text} (${message})`);
+      return failure(type, message ? `${text} (${message})` : text);
     }
   }
   return failure("HostFailed", `NorvaHost could not be used: ${message}`);
 }
 
-async function relay(request, sender) {
-  const origin = senderOrigin(sender);
-  if (sender.id !== api.runtime.id || !originAllowed(origin)) {
-    return failure("OriginRefused", `The site ${origin} is not on the extension's allow-list.`);
+// One request from a page: its port to the page, and once running, its port to the host.
+class Job {
+  constructor(pagePort, request, deadlineMs) {
+    this.pagePort = pagePort;
+    this.request = request;
+    this.deadlineMs = deadlineMs;
+    this.hostPort = null;
+    this.settled = false;
+    this.timer = setTimeout(() => this.settle(failure("Timeout",
+      `NorvaHost did not answer "${request.func}" within ${deadlineMs} ms; the host was stopped.`)), deadlineMs);
   }
+
+  start() {
+    const port = api.runtime.connectNative(HOST_NAME);
+    this.hostPort = port;
+    port.onMessage.addListener((reply) => this.settle({ reply }));
+    port.onDisconnect.addListener(() => {
+      this.hostPort = null;
+      const error = port.error ?? api.runtime.lastError;
+      this.settle(hostFailure(String(error?.message ?? "")));
+    });
+    port.postMessage(this.request);
+  }
+
+  // Ends the job once: answers the page if it is still there and lets the host go.
+  settle(answer) {
+    if (this.settled) {
+      return;
+    }
+    this.settled = true;
+    clearTimeout(this.timer);
+    const cutOff = this.hostPort !== null && !("reply" in answer);
+    if (this.hostPort) {
+      this.hostPort.disconnect();
+      this.hostPort = null;
+    }
+    if (this.pagePort) {
+      this.pagePort.postMessage(answer);
+      this.pagePort.disconnect();
+      this.pagePort = null;
+    }
+    queue.finished(this, cutOff);
+  }
+
+  // The page went away or gave up: nothing is answered, the host is stopped.
+  drop() {
+    this.pagePort = null;
+    this.settle(failure("Aborted", "The page gave up on the request."));
+  }
+}
+
+const queue = {
+  waiting: [],
+  running: null,
+  resting: false,
+
+  add(job) {
+    this.waiting.push(job);
+    this.next();
+  },
+
+  finished(job, cutOff) {
+    const index = this.waiting.indexOf(job);
+    if (index >= 0) {
+      this.waiting.splice(index, 1);
+      return;
+    }
+    if (this.running !== job) {
+      return;
+    }
+    this.running = null;
+    if (cutOff) {
+      // The browser ends a cut-off host a little later; its successor waits for that.
+      this.resting = true;
+      setTimeout(() => {
+        this.resting = false;
+        this.next();
+      }, HOST_END_GRACE_MS);
+      return;
+    }
+    this.next();
+  },
+
+  next() {
+    if (this.running || this.resting || this.waiting.length === 0) {
+      return;
+    }
+    this.running = this.waiting.shift();
+    this.running.start();
+  },
+};
+
+function senderUrl(sender) {
+  return sender.url ?? sender.tab?.url ?? "";
+}
+
+// The first message on a page's port is its request; the answer comes back on the port.
+function accept(pagePort, message) {
+  const { sender } = pagePort;
+  if (sender.id !== api.runtime.id || sender.frameId !== 0) {
+    return failure("OriginRefused", "Pages in frames may not use the extension.");
+  }
+  const refusal = norvaPageRefusal(allowedPatterns, senderUrl(sender));
+  if (refusal) {
+    return failure("OriginRefused", `Refused: ${refusal}.`);
+  }
+  if (!isPlainObject(message)) {
+    return failure("BadRequest", "The request must be an object.");
+  }
+  const { request, deadlineMs } = message;
   const problem = envelopeProblem(request);
   if (problem) {
     return failure("BadRequest", problem);
+  }
+  const deadline = deadlineFor(request, deadlineMs);
+  if (deadline === null) {
+    return failure("BadRequest", `The deadline must be a number of milliseconds from 1 to ${MAX_DEADLINE_MS}.`);
   }
   const size = new TextEncoder().encode(JSON.stringify(request)).length;
   if (size > MAX_REQUEST_BYTES) {
     return failure("RequestTooLarge",
                    `The request is ${size} bytes; at most ${MAX_REQUEST_BYTES} bytes are relayed.`);
   }
-  try {
-    return { reply: await api.runtime.sendNativeMessage(HOST_NAME, request) };
-  } catch (error) {
-    return hostFailure(String(error?.message ?? error));
-  }
+  const job = new Job(pagePort, request, deadline);
+  pagePort.onDisconnect.addListener(() => job.drop());
+  queue.add(job);
+  return null;
 }
 
-api.runtime.onMessage.addListener((message, sender, sendResponse) => {
-  if (!isPlainObject(message) || message.type !== "norva-request") {
-    return false;
+api.runtime.onConnect.addListener((pagePort) => {
+  if (pagePort.name !== PORT_NAME) {
+    return;
   }
-  relay(message.request, sender).then(sendResponse);
-  return true; // the answer comes asynchronously
+  const onFirst = (message) => {
+    pagePort.onMessage.removeListener(onFirst);
+    const refused = accept(pagePort, message);
+    if (refused) {
+      pagePort.postMessage(refused);
+      pagePort.disconnect();
+    }
+  };
+  pagePort.onMessage.addListener(onFirst);
 });

@@ -4,6 +4,7 @@ import { execFileSync } from "node:child_process";
 import { createHash } from "node:crypto";
 import { chmodSync, copyFileSync, mkdirSync, mkdtempSync, readFileSync, rmSync, writeFileSync } from "node:fs";
 import { tmpdir } from "node:os";
+import { runInNewContext } from "node:vm";
 import { dirname, join, resolve } from "node:path";
 import { fileURLToPath } from "node:url";
 
@@ -25,6 +26,14 @@ export const EXTENSION_ID = createHash("sha256")
   .digest("hex")
   .slice(0, 32)
   .replace(/./g, (digit) => String.fromCharCode(97 + parseInt(digit, 16)));
+
+// The extension's origin matcher, a plain script, loaded as the background loads it.
+export function loadOriginMatcher() {
+  const sandbox = { URL };
+  runInNewContext(`${readFileSync(join(EXTENSION, "origin-match.js"), "utf8")}
+    this.norvaPageRefusal = norvaPageRefusal; this.norvaPatternMatches = norvaPatternMatches;`, sandbox);
+  return sandbox;
+}
 
 // Scratch folders live until the test file's process ends.
 const scratchFolders = [];
