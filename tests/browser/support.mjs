@@ -134,3 +134,38 @@ export async function startDemoServer() {
     close: () => Promise.all([allowed, refused].map((server) => new Promise((done) => server.close(done)))),
   };
 }
+
+// The events a host double logged: [{ event, pid, at }].
+export function hostEvents(log) {
+  return readFileSync(log, "utf8").split("\n").filter(Boolean).map((line) => {
+    const [event, pid, at] = line.split(" ");
+    return { event, pid: Number(pid), at: Number(at) };
+  });
+}
+
+export async function waitFor(check, timeoutMs, stepMs = 50) {
+  const until = Date.now() + timeoutMs;
+  for (;;) {
+    const value = check();
+    if (value || Date.now() > until) return value;
+    await new Promise((done) => setTimeout(done, stepMs));
+  }
+}
+
+export function processGone(pid) {
+  try {
+    process.kill(pid, 0);
+    return false;
+  } catch (error) {
+    return error.code === "ESRCH";
+  }
+}
+
+// The hosts a slow double served, as [start, end] pairs: none may overlap another.
+export function overlaps(log) {
+  const events = hostEvents(log);
+  const spans = events.filter((e) => e.event === "start").map((start) => [
+    start.at, events.find((e) => e.event === "end" && e.pid === start.pid)?.at ?? Infinity,
+  ]).sort((a, b) => a[0] - b[0]);
+  return { spans, overlapping: spans.some(([start], i) => i > 0 && start < spans[i - 1][1]) };
+}
