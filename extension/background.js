@@ -37,8 +37,10 @@ const WAITS_FOR_PERSON = ["SignFile", "SignFileData"];
 // The longest deadline a page may ask for (setTimeout's own bound).
 const MAX_DEADLINE_MS = 2147483647;
 
-// After the background cuts a host off, the browser may take this long to end it.
-const HOST_END_GRACE_MS = 2500;
+// After the background cuts a host off, the browser may take this long to end it: Chromium
+// kills it about 2 s after closing its input, Firefox ESR sends SIGTERM after about 3 s
+// (and kills it about 3 s later if that does not end it).
+const HOST_END_GRACE_MS = 3500;
 
 // The allow-list is the content script's "matches" in manifest.json: the bridge is only
 // injected into those pages, and requests from any other sender are refused here too.

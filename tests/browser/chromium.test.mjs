@@ -308,10 +308,11 @@ describe("deadlines and one request at a time", () => {
         await target.close();
       }
       else assert.deepEqual(await pending, way.error);
-      const let_go = Date.now();
+      const letGo = Date.now();
       assert.ok(await waitFor(() => processGone(started.pid), 10000), "the host process is gone");
       const events = hostEvents(log).map((e) => e.event);
-      t.diagnostic(`host gone ${Date.now() - let_go} ms after the page let go; it saw: ${events.join(", ")}`);
+      const seen = hostEvents(log).map((e) => `${e.event} ${e.at - letGo} ms`).join(", ");
+      t.diagnostic(`host gone ${Date.now() - letGo} ms after the page let go; it saw: ${seen}`);
       assert.ok(events.includes("eof"), "the host saw its input end first");
       useHost(host.wrapper);
     });
