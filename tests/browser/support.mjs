@@ -56,10 +56,13 @@ function writeScript(path, text) {
 // NorvaHost, the component and the token simulator under the driver's name, in one folder,
 // started through a wrapper that points the simulators at this folder's state and logs
 // every start with the browser's arguments.
+//
+// With { prompt: true, display } the folder holds the prompt program as well and the host
+// runs on that display, as the installed package does on a desktop.
 export class VirtualTokenHost {
-  constructor() {
+  constructor({ prompt = false, display = null } = {}) {
     this.folder = scratchFolder("host");
-    for (const file of ["NorvaHost", "libNorvaDigitalIDIF.so"]) {
+    for (const file of ["NorvaHost", "libNorvaDigitalIDIF.so", ...(prompt ? ["NorvaUploadPrompt"] : [])]) {
       copyFileSync(join(BIN, file), join(this.folder, file));
     }
     copyFileSync(join(BIN, "libtokensim.so"), join(this.folder, "libtavlink.so"));
@@ -67,6 +70,7 @@ export class VirtualTokenHost {
       TOKENSIM_STATE: join(this.folder, "token.json"),
       HLSIM_STATE: join(this.folder, "device.json"),
       XDG_CONFIG_HOME: join(this.folder, "config"), // the class is not registered
+      ...(display ? { DISPLAY: display } : {}),
     };
     this.startLog = join(this.folder, "starts.log");
     writeFileSync(this.startLog, "");
