@@ -267,6 +267,44 @@ describe("the demo page", () => {
     useHost(host.wrapper);
   });
 
+  test("asks before formatting, sends key lengths as \"1\" and \"2\", shows cancellations as such", async () => {
+    const folder = scratchFolder("demo-record");
+    const log = join(folder, "requests.log");
+    writeFileSync(log, "");
+    useHost(hostDouble(folder, "record", log));
+    const sent = () => readFileSync(log, "utf8").split("\n").filter(Boolean).map((line) => JSON.parse(line));
+    const full = page.locator('form[data-func="FullFormatToken"]');
+    await full.locator('select[name="keyLength"]').selectOption({ label: "2048 bits" });
+    const rows = [
+      ["dismiss", 'form[data-func="FullFormatToken"]', "cancelled", /^FullFormatToken cancelled/, null],
+      ["accept", 'form[data-func="FullFormatToken"]', "ok", /^FullFormatToken: result "recorded"/, "2"],
+      ["dismiss", 'form[data-func="FormatToken"]', "cancelled", /^FormatToken cancelled/, null],
+    ];
+    for (const [answer, selector, outcome, text, keyLength] of rows) {
+      const before = sent().length;
+      page.once("dialog", (dialog) => dialog[answer]());
+      const [shown] = await submit(page, [selector]);
+      assert.match(shown, text);
+      assert.equal(await page.locator(`${selector} output`).getAttribute("class"), outcome);
+      assert.equal(sent().length - before, keyLength ? 1 : 0, `${selector} ${answer}`);
+      if (keyLength) assert.equal(sent().at(-1).params.keyLength, keyLength);
+    }
+    const custom = page.locator('form[data-func="GenerateKeysCustom"]');
+    await custom.locator('select[name="keylength"]').selectOption({ label: "1024 bits" });
+    await submit(page, ['form[data-func="GenerateKeysCustom"]']);
+    assert.equal(sent().at(-1).params.keylength, "1");
+    // A declined upload reads as a cancellation, not as success.
+    writeFileSync(join(folder, "reply"), '{"rc":"0","result":"","LastZTError":0,"PKCS11Error":0,"SignFileCanceled":1}');
+    useHost(hostDouble(folder, "answer", join(folder, "reply")));
+    const form = page.locator("form[data-upload]");
+    await form.locator('input[type="file"]').setInputFiles(
+      { name: "PAY0117.txt", mimeType: "text/plain", buffer: Buffer.from("5\r\n") });
+    const [declined] = await submit(page, ["form[data-upload]"]);
+    assert.match(declined, /^SignFileData cancelled: the file was declined in the prompt, nothing was signed/);
+    assert.equal(await form.locator("output").getAttribute("class"), "cancelled");
+    useHost(host.wrapper);
+  });
+
   test("says clearly when the extension does not serve the page", async () => {
     const other = await context.newPage();
     await other.goto(server.refusedUrl);
