@@ -158,6 +158,9 @@ export declare function publicKeyToJwk(publicKeyHex: string): RsaPublicJwk;
  *  for a signature that RSASSA-PKCS1-v1_5 with SHA-256 verifies. */
 export declare function sha256DigestInfo(data: string | BufferSource): Promise<string>;
 
+/** The key length as the component takes it: "1" for 1024 bits, "2" for 2048 bits. */
+export type KeyChoice = "1" | "2";
+
 type Command<F> = (fields: F, options?: CallOptions) => Promise<Outcome>;
 type NoFields = (fields?: Record<string, never>, options?: CallOptions) => Promise<Outcome>;
 interface Property<T> {
@@ -170,7 +173,7 @@ export declare const HostVersion: NoFields;
 export declare const FormatToken: Command<{ SOPassword?: string }>;
 export declare const InitPIN: Command<{ initPin?: string; SOPassword?: string }>;
 export declare const GenerateKeys: Command<{ pin?: string }>;
-export declare const GenerateKeysCustom: Command<{ pin?: string; keylength?: string }>;
+export declare const GenerateKeysCustom: Command<{ pin?: string; keylength?: KeyChoice }>;
 export declare const ChangePIN: Command<{ oldPin?: string; newPin?: string }>;
 export declare const SignData: Command<{ pin?: string; rawData?: string; isConvertToBinary?: boolean }>;
 export declare const SignFile: Command<{ pin?: string; fileName?: string; challenge?: string }>;
@@ -193,5 +196,5 @@ export declare const DriversInstalled: NoFields;
 export declare const PublicKey: NoFields;
 export declare const FullFormatToken: Command<{
   initPin?: string; SOPassword?: string; userID?: string; firstName?: string;
-  lastName?: string; keyLength?: string;
+  lastName?: string; keyLength?: KeyChoice;
 }>;

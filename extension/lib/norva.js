@@ -287,6 +287,9 @@ const kinds = {
     : controlOtherThanLineEnds.test(value) ? "text with no control characters other than CR and LF" : null,
   raw: (value) => typeof value === "string" ? null : "a string",
   flag: (value) => typeof value === "boolean" ? null : "true or false",
+  // The component reads "2" as 2048 bits and anything else as 1024: "2048" would quietly
+  // give a 1024-bit key, so only the two choices pass.
+  keyChoice: (value) => value === "1" || value === "2" ? null : '"1" (1024 bits) or "2" (2048 bits)',
   cardType: (value) => (typeof value === "number" && Number.isInteger(value)) ||
     (typeof value === "string" && /^\d+$/.test(value)) ? null : "a whole number",
 };
@@ -406,7 +409,7 @@ export const HostVersion = method("HostVersion", {});
 export const FormatToken = method("FormatToken", { SOPassword: "text" }, { paramsRequired: true });
 export const InitPIN = method("InitPIN", { initPin: "text", SOPassword: "text" }, { paramsRequired: true });
 export const GenerateKeys = method("GenerateKeys", { pin: "text" }, { paramsRequired: true });
-export const GenerateKeysCustom = method("GenerateKeysCustom", { pin: "text", keylength: "text" }, { paramsRequired: true });
+export const GenerateKeysCustom = method("GenerateKeysCustom", { pin: "text", keylength: "keyChoice" }, { paramsRequired: true });
 export const ChangePIN = method("ChangePIN", { oldPin: "text", newPin: "text" });
 export const SignData = method("SignData", { pin: "text", rawData: "raw", isConvertToBinary: "flag" });
 export const SignFile = method("SignFile", { pin: "text", fileName: "text", challenge: "text" });
@@ -425,5 +428,5 @@ export const CreateTime = method("CreateTime", {});
 export const DriversInstalled = method("DriversInstalled", {});
 export const PublicKey = method("PublicKey", {});
 export const FullFormatToken = method("FullFormatToken", {
-  initPin: "text", SOPassword: "text", userID: "text", firstName: "text", lastName: "text", keyLength: "text",
+  initPin: "text", SOPassword: "text", userID: "text", firstName: "text", lastName: "text", keyLength: "keyChoice",
 }, { paramsRequired: true });

@@ -86,6 +86,8 @@ test("bad arguments reject with BadRequest before anything is sent", async () =>
     ["FormatToken", "87654321"],
     ["FullFormatToken", { initPin: "592604", SOPassword: "87654321", firstName: "A\u0000B" }],
     ["GenerateKeysCustom", { pin: "592604", keyLength: "2" }],
+    ["GenerateKeysCustom", { pin: "592604", keylength: "2048" }],
+    ["FullFormatToken", { initPin: "592604", SOPassword: "87654321", keyLength: 2 }],
     ["SignFile", { pin: "592604", fileName: "pay\r.txt" }],
     ["SignFileData", { pin: "592604", fileContent: "5\u0007\r\n", fileName: "pay.txt" }],
     ["SignFileData", { pin: "592604", fileContent: ["5"], fileName: "pay.txt" }],

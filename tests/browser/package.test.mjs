@@ -90,6 +90,7 @@ export { key, missing, limits };
 const mistakes = [
   "SignData({ pin: 592604 })",
   "GenerateKeysCustom({ pin: '1', keyLength: '2' })",
+  "GenerateKeysCustom({ pin: '1', keylength: '2048' })",
   "FirstName({ newVal: ['Dana'] })",
   "TokensCount({ timeoutMs: 5 })",
   "SignFile({ pin: '1' }, { signal: 'stop' })",
