@@ -119,15 +119,19 @@ class Job {
   }
 
   start() {
-    const port = api.runtime.connectNative(HOST_NAME);
-    this.hostPort = port;
-    port.onMessage.addListener((reply) => this.settle({ reply }));
-    port.onDisconnect.addListener(() => {
-      this.hostPort = null;
-      const error = port.error ?? api.runtime.lastError;
-      this.settle(hostFailure(String(error?.message ?? "")));
-    });
-    port.postMessage(this.request);
+    try {
+      const port = api.runtime.connectNative(HOST_NAME);
+      this.hostPort = port;
+      port.onMessage.addListener((reply) => this.settle({ reply }));
+      port.onDisconnect.addListener(() => {
+        this.hostPort = null;
+        const error = port.error ?? api.runtime.lastError;
+        this.settle(hostFailure(String(error?.message ?? "")));
+      });
+      port.postMessage(this.request);
+    } catch (error) {
+      this.settle(hostFailure(String(error?.message ?? error)));
+    }
   }
 
   // Ends the job once: answers the page if it is still there and lets the host go.

@@ -7,6 +7,7 @@ import { mkdirSync, readFileSync, readdirSync, writeFileSync } from "node:fs";
 import { join } from "node:path";
 import { before, test } from "node:test";
 
+import { LIBRARY_VERSION } from "../../extension/lib/norva.js";
 import { EXTENSION, ROOT, scratchFolder } from "./support.mjs";
 
 const TSC = join(ROOT, "tests", "browser", "node_modules", "typescript", "bin", "tsc");
@@ -100,6 +101,7 @@ const mistakes = [
 
 test("the packed library type-checks a page using every command, and refuses mistakes", () => {
   assert.equal(library.name, "@norva/digital-id");
+  assert.equal(library.version, LIBRARY_VERSION, "status() reports the package's own version");
   const commands = readFileSync(join(EXTENSION, "lib", "norva.js"), "utf8")
     .match(/^export const (\w+) = (?:method|property)\(/gm).map((line) => line.split(" ")[2]);
   assert.equal(commands.length, 22);
