@@ -464,3 +464,22 @@ describe("the allow-list as the browser injects it", () => {
     ]);
   });
 });
+
+test("a page in a frame stays refused, even from an allowed origin", async () => {
+  useHost(host.wrapper);
+  const startsBefore = host.starts().length;
+  await page.evaluate((url) => new Promise((loaded) => {
+    const frame = document.createElement("iframe");
+    frame.src = url;
+    frame.onload = loaded;
+    document.body.append(frame);
+  }), server.allowedUrl);
+  const frame = page.frames().find((candidate) => candidate !== page.mainFrame());
+  const outcome = await frame.evaluate(async () => {
+    const norva = await import("/lib/norva.js");
+    return norva.HostVersion().then(() => "answered", (error) => error.kind);
+  });
+  assert.equal(outcome, "ExtensionMissing");
+  assert.equal(host.starts().length, startsBefore, "the host was not started");
+  await page.reload();
+});
