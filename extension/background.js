@@ -14,14 +14,95 @@
 // each browser does). The next request waits that long before its host starts.
 //
 // Runs as Chromium's service worker and as Firefox's background script (Firefox runs no
-// extension service workers), so it is a plain script; origin-match.js comes first.
+// extension service workers), so it is one plain script with no imports.
 "use strict";
 
-if (typeof norvaPageRefusal === "undefined") {
-  importScripts("origin-match.js");
+const api = globalThis.browser ?? globalThis.chrome;
+
+// Which pages may use the extension: the content script's "matches" in manifest.json, read
+// with the browser's own match-pattern rules, plus one rule of ours: a page must be served
+// over https, except on this machine (http://localhost and http://127.0.0.1) for development.
+//
+// The browser injects the bridge by the same patterns, so the two agree on:
+//   - the scheme "*" means http and https;
+//   - host names compare without regard to letter case; "*" is every host, "*.example.com"
+//     is example.com and every name under it;
+//   - a pattern without a port (or with ":*") matches every port; a pattern with a port
+//     matches that port only (the scheme's default port counts as written);
+//   - the path is a glob over the URL's path and query, "*" standing for any text.
+// The tests load this script into node and call these functions directly.
+
+const DEVELOPMENT_HOSTS = ["localhost", "127.0.0.1"];
+
+const patternSyntax = /^(\*|https?):\/\/(\*|(?:\*\.)?[^/:*]+)(?::(\*|\d+))?(\/.*)$/;
+
+// The pattern's parts, or null for a pattern this extension never honours (other schemes,
+// "<all_urls>", malformed text).
+function parsePattern(pattern) {
+  const match = patternSyntax.exec(String(pattern));
+  if (!match) {
+    return null;
+  }
+  const [, scheme, host, port, path] = match;
+  return { scheme, host: host.toLowerCase(), port: port ?? "*", path };
 }
 
-const api = globalThis.browser ?? globalThis.chrome;
+function globRegExp(glob) {
+  const escaped = glob.split("*").map((part) => part.replace(/[.+?^${}()|[\]\\]/g, "\\$&"));
+  return new RegExp(`^${escaped.join(".*")}$`, "s");
+}
+
+function portOf(url) {
+  return url.port !== "" ? url.port : url.protocol === "https:" ? "443" : "80";
+}
+
+// Whether the browser would inject a content script with this pattern into the page at url.
+function patternMatches(pattern, url) {
+  const parts = parsePattern(pattern);
+  if (!parts) {
+    return false;
+  }
+  const scheme = url.protocol.slice(0, -1);
+  if (parts.scheme === "*" ? !["http", "https"].includes(scheme) : parts.scheme !== scheme) {
+    return false;
+  }
+  const hostname = url.hostname.toLowerCase();
+  if (parts.host.startsWith("*.")) {
+    const base = parts.host.slice(2);
+    if (hostname !== base && !hostname.endsWith("." + base)) {
+      return false;
+    }
+  } else if (parts.host !== "*" && parts.host !== hostname) {
+    return false;
+  }
+  if (parts.port !== "*" && parts.port !== portOf(url)) {
+    return false;
+  }
+  return globRegExp(parts.path).test(url.pathname + url.search);
+}
+
+// Secure, or on this machine.
+function secureOrigin(url) {
+  return url.protocol === "https:" ||
+    (url.protocol === "http:" && DEVELOPMENT_HOSTS.includes(url.hostname.toLowerCase()));
+}
+
+// The verdict for a page: null when it may use the extension, else the reason in words.
+function pageRefusal(patterns, pageUrl) {
+  let url;
+  try {
+    url = new URL(pageUrl);
+  } catch {
+    return "the page has no URL";
+  }
+  if (!patterns.some((pattern) => patternMatches(pattern, url))) {
+    return `the site ${url.origin} is not on the extension's allow-list`;
+  }
+  if (!secureOrigin(url)) {
+    return `the site ${url.origin} is not served over https`;
+  }
+  return null;
+}
 
 const HOST_NAME = "com.norva.digitalid";
 const PORT_NAME = "norva-request";
@@ -212,7 +293,7 @@ function accept(pagePort, message) {
   if (sender.id !== api.runtime.id || sender.frameId !== 0) {
     return failure("OriginRefused", "Pages in frames may not use the extension.");
   }
-  const refusal = norvaPageRefusal(allowedPatterns, senderUrl(sender));
+  const refusal = pageRefusal(allowedPatterns, senderUrl(sender));
   if (refusal) {
     return failure("OriginRefused", `Refused: ${refusal}.`);
   }

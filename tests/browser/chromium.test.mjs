@@ -438,7 +438,7 @@ describe("the allow-list as the browser injects it", () => {
       ignoreDefaultArgs: ["--disable-extensions"],
       args: [`--disable-extensions-except=${copy}`, `--load-extension=${copy}`],
     });
-    const { norvaPageRefusal, norvaPatternMatches } = loadOriginMatcher();
+    const { pageRefusal, patternMatches } = loadOriginMatcher();
     const rows = [];
     try {
       const target = await own.newPage();
@@ -448,8 +448,8 @@ describe("the allow-list as the browser injects it", () => {
           const norva = await import("/lib/norva.js");
           return norva.HostVersion().then(() => "answered", (error) => error.kind);
         });
-        const listed = patterns.some((pattern) => norvaPatternMatches(pattern, new URL(url)));
-        const refusal = norvaPageRefusal(patterns, url);
+        const listed = patterns.some((pattern) => patternMatches(pattern, new URL(url)));
+        const refusal = pageRefusal(patterns, url);
         rows.push([url, outcome, listed, refusal === null]);
       }
     } finally {

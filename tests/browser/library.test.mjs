@@ -8,7 +8,7 @@ import { test } from "node:test";
 import * as norva from "../../extension/lib/norva.js";
 import { loadOriginMatcher } from "./support.mjs";
 
-const { norvaPageRefusal } = loadOriginMatcher();
+const { pageRefusal } = loadOriginMatcher();
 
 test("origins: the allow-list read with match-pattern rules, https only off this machine", () => {
   const patterns = [
@@ -46,7 +46,7 @@ test("origins: the allow-list read with match-pattern rules, https only off this
     ["not a url", "no URL"],
   ];
   const verdict = (url) => {
-    const refusal = norvaPageRefusal(patterns, url);
+    const refusal = pageRefusal(patterns, url);
     return refusal === null ? "allowed" : refusal.includes("not served over https") ? "not https"
       : refusal.includes("no URL") ? "no URL" : "not listed";
   };

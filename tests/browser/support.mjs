@@ -27,11 +27,16 @@ export const EXTENSION_ID = createHash("sha256")
   .slice(0, 32)
   .replace(/./g, (digit) => String.fromCharCode(97 + parseInt(digit, 16)));
 
-// The extension's origin matcher, a plain script, loaded as the background loads it.
+// The background's origin matcher, loaded as the browser loads the script, with just enough
+// of the extension API for it to start.
 export function loadOriginMatcher() {
-  const sandbox = { URL };
-  runInNewContext(`${readFileSync(join(EXTENSION, "origin-match.js"), "utf8")}
-    this.norvaPageRefusal = norvaPageRefusal; this.norvaPatternMatches = norvaPatternMatches;`, sandbox);
+  const event = { addListener() {} };
+  const chrome = {
+    runtime: { getManifest: () => manifest, onConnect: event, onMessage: event, id: "test" },
+  };
+  const sandbox = { URL, chrome, TextEncoder, setTimeout, clearTimeout };
+  runInNewContext(`${readFileSync(join(EXTENSION, "background.js"), "utf8")}
+    this.pageRefusal = pageRefusal; this.patternMatches = patternMatches;`, sandbox);
   return sandbox;
 }
 
