@@ -4,11 +4,20 @@ import * as norva from "/lib/norva.js";
 const statusLine = document.getElementById("extension-status");
 const log = document.getElementById("log");
 
+// The versions in play; a missing extension or host is named.
 async function showExtensionStatus() {
   try {
-    const version = await norva.checkExtension();
-    statusLine.textContent = `Extension ${version} is ready.`;
-    statusLine.className = "present";
+    const versions = await norva.status();
+    if (versions.extension === null) {
+      statusLine.textContent = `The Norva Digital ID extension is not installed or enabled, or does not serve this site (${window.location.origin}).`;
+      statusLine.className = "missing";
+    } else if (versions.host === null) {
+      statusLine.textContent = `Extension ${versions.extension} is ready, but NorvaHost is not installed for this browser.`;
+      statusLine.className = "missing";
+    } else {
+      statusLine.textContent = `Extension ${versions.extension} is ready, with NorvaHost ${versions.host} (page library ${versions.library}).`;
+      statusLine.className = "present";
+    }
   } catch (error) {
     statusLine.textContent = error.message;
     statusLine.className = "missing";
@@ -22,14 +31,24 @@ function describeSuccess(func, outcome) {
   } else {
     parts.push("done");
   }
-  if (outcome.SignFileCanceled) {
-    parts.push("cancelled by the user");
-  }
   parts.push(`${outcome.LastZTErrorName}`, `PKCS#11 ${outcome.PKCS11ErrorName}`);
   return `${func}: ${parts.join(" · ")}`;
 }
 
+// The outcome's class on the page: "ok", "cancelled" (the person said no, in the prompt or
+// here) or "failed".
 function describeFailure(func, error) {
+  if (error instanceof norva.UserCancelledError) {
+    return ["cancelled", `${func} cancelled: the file was declined in the prompt, nothing was signed`];
+  }
+  if (error instanceof norva.UploadTooLargeError) {
+    const key = error.keyLength ? `a ${error.keyLength}-bit key` : "any key";
+    return ["failed", `${func} refused: the file has more than ${error.maxRecords} detail records, the most that can be signed from a browser with ${key}; nothing was signed`];
+  }
+  return ["failed", describeError(func, error)];
+}
+
+function describeError(func, error) {
   if (error instanceof norva.TokenError) {
     return `${func} failed: ${error.LastZTErrorName} (${error.LastZTError}) · PKCS#11 ${error.PKCS11ErrorName} (${error.PKCS11Error})`;
   }
@@ -42,11 +61,11 @@ function describeFailure(func, error) {
   return `${func} failed: ${error.message}`;
 }
 
-function show(form, func, ok, text) {
+function show(form, func, outcome, text) {
   const output = form.querySelector("output");
   output.textContent = text;
-  output.className = ok ? "ok" : "failed";
-  form.dataset.outcome = ok ? "ok" : "failed";
+  output.className = outcome;
+  form.dataset.outcome = outcome;
   const entry = document.createElement("li");
   entry.textContent = `${new Date().toLocaleTimeString()} ${text}`;
   entry.className = output.className;
@@ -88,14 +107,18 @@ async function run(form) {
   const isProperty = ["CardType", "Company", "FirstName", "LastName", "UserCode", "UserID"].includes(func);
   const isPut = "put" in form.dataset || "holderPut" in form.dataset;
   if ("upload" in form.dataset && fields.fileContent === undefined) {
-    show(form, func, false, `${func}: choose an upload file first`);
+    show(form, func, "failed", `${func}: choose an upload file first`);
+    return;
+  }
+  if (form.dataset.confirm && !window.confirm(form.dataset.confirm)) {
+    show(form, func, "cancelled", `${func} cancelled: the token was left as it was`);
     return;
   }
   try {
     const outcome = isProperty && !isPut ? await call() : await call(fields);
-    show(form, func, true, describeSuccess(func, outcome));
+    show(form, func, "ok", describeSuccess(func, outcome));
   } catch (error) {
-    show(form, func, false, describeFailure(func, error));
+    show(form, func, ...describeFailure(func, error));
   }
 }
 

@@ -1,7 +1,8 @@
 // The extension, the page library and the demo page in Debian's headless Chromium, with
 // NorvaHost on a virtual token and host doubles for the failures it never produces.
 import assert from "node:assert/strict";
-import { mkdirSync, readFileSync, writeFileSync } from "node:fs";
+import { execFileSync } from "node:child_process";
+import { cpSync, mkdirSync, readFileSync, writeFileSync } from "node:fs";
 import { join } from "node:path";
 import { after, before, describe, test } from "node:test";
 
@@ -9,8 +10,8 @@ import { chromium } from "playwright-core";
 
 import { liveCommands, prepareToken, wireRequests } from "./commands.mjs";
 import {
-  ARTIFACTS, EXTENSION, EXTENSION_ID, VirtualTokenHost, hostDouble, installChromiumManifest,
-  removeChromiumManifest, scratchFolder, startDemoServer,
+  ARTIFACTS, BIN, EXTENSION, EXTENSION_ID, VirtualTokenHost, hostDouble, hostEvents, installChromiumManifest,
+  loadOriginMatcher, overlaps, processGone, removeChromiumManifest, scratchFolder, startDemoServer, waitFor,
 } from "./support.mjs";
 
 let context;
@@ -116,9 +117,23 @@ describe("the library's requests as the host receives them", () => {
     }
   });
 
-  test("a field the command does not take is refused in the page", async () => {
-    const outcome = await call(page, "GenerateKeysCustom", { pin: "1", keyLength: "2048" });
-    assert.equal(outcome.name, "TypeError");
+  test("arguments the host cannot take back are refused in the page, with nothing sent", async () => {
+    const folder = scratchFolder("refused");
+    const log = join(folder, "requests.log");
+    writeFileSync(log, "");
+    useHost(hostDouble(folder, "record", log));
+    const rows = [
+      ["GenerateKeysCustom", { pin: "1", keyLength: "2048" }],
+      ["FirstName", { newVal: undefined }],
+      ["LastName", { newVal: "Levi\u0007" }],
+      ["SignData", null],
+    ];
+    for (const [func, fields] of rows) {
+      const outcome = await call(page, func, fields);
+      assert.deepEqual([outcome.name, outcome.kind], ["TransportError", "BadRequest"], `${func} ${outcome.message}`);
+    }
+    assert.equal(readFileSync(log, "utf8"), "", "no request reached the host");
+    useHost(host.wrapper);
   });
 });
 
@@ -136,6 +151,18 @@ describe("failures come back as typed errors", () => {
       run: ["request", undefined, [42]], error: ["TransportError", "BadRequest"], hostStarts: false },
     { name: "params that are not an object", host: "real",
       run: ["request", undefined, ["SignData", ["1234"]]], error: ["TransportError", "BadRequest"], hostStarts: false },
+    { name: "a declined upload", host: "answer",
+      reply: '{"rc":"0","result":"","LastZTError":0,"PKCS11Error":0,"SignFileCanceled":1}',
+      run: ["SignFileData", { pin: "592604", fileContent: "5\r\n", fileName: "pay.txt" }],
+      error: ["UserCancelledError", "UserCancelled"] },
+    { name: "an upload the host finds too large for the token's key", host: "answer",
+      reply: '{"rc":"711","errMsg":"Upload too large for the browser","maxRecords":2043,"keyLength":2048}',
+      run: ["SignFile", { pin: "592604", fileName: "/tmp/pay.txt" }],
+      error: ["UploadTooLargeError", "UploadTooLarge"], fields: { maxRecords: 2043, keyLength: 2048, rc: "711" } },
+    { name: "an upload too large for any key, refused in the page", host: "real",
+      run: ["SignFileData", { pin: "592604", fileName: "big.txt", fileContent: "5\r\n".repeat(4080) }],
+      error: ["UploadTooLargeError", "UploadTooLarge"], fields: { maxRecords: 4079, keyLength: null },
+      hostStarts: false },
     { name: "a request over the size bound", host: "real",
       run: ["SignFileData", { fileContent: "1".repeat(1024 * 1024) }], error: ["TransportError", "RequestTooLarge"],
       hostStarts: false },
@@ -144,7 +171,10 @@ describe("failures come back as typed errors", () => {
     test(failure.name, async () => {
       const folder = scratchFolder("double");
       if (failure.host === "none") removeChromiumManifest(profile);
-      else useHost(failure.host === "real" ? host.wrapper : hostDouble(folder, failure.host));
+      else if (failure.reply) {
+        writeFileSync(join(folder, "reply"), failure.reply);
+        useHost(hostDouble(folder, "answer", join(folder, "reply")));
+      } else useHost(failure.host === "real" ? host.wrapper : hostDouble(folder, failure.host));
       let target = page;
       if (failure.page === "refused") {
         target = await context.newPage();
@@ -155,6 +185,7 @@ describe("failures come back as typed errors", () => {
       const [func, fields, extra] = failure.run;
       const outcome = await call(target, func, fields, extra);
       assert.deepEqual([outcome.name, outcome.kind], failure.error, outcome.message);
+      for (const [key, value] of Object.entries(failure.fields ?? {})) assert.equal(outcome[key], value, key);
       assert.ok(Date.now() - started < 30000, "the failure is reported promptly");
       if (failure.hostStarts === false) assert.equal(host.starts().length, startsBefore, "the host was not started");
       if (target !== page) await target.close();
@@ -236,6 +267,44 @@ describe("the demo page", () => {
     useHost(host.wrapper);
   });
 
+  test("asks before formatting, sends key lengths as \"1\" and \"2\", shows cancellations as such", async () => {
+    const folder = scratchFolder("demo-record");
+    const log = join(folder, "requests.log");
+    writeFileSync(log, "");
+    useHost(hostDouble(folder, "record", log));
+    const sent = () => readFileSync(log, "utf8").split("\n").filter(Boolean).map((line) => JSON.parse(line));
+    const full = page.locator('form[data-func="FullFormatToken"]');
+    await full.locator('select[name="keyLength"]').selectOption({ label: "2048 bits" });
+    const rows = [
+      ["dismiss", 'form[data-func="FullFormatToken"]', "cancelled", /^FullFormatToken cancelled/, null],
+      ["accept", 'form[data-func="FullFormatToken"]', "ok", /^FullFormatToken: result "recorded"/, "2"],
+      ["dismiss", 'form[data-func="FormatToken"]', "cancelled", /^FormatToken cancelled/, null],
+    ];
+    for (const [answer, selector, outcome, text, keyLength] of rows) {
+      const before = sent().length;
+      page.once("dialog", (dialog) => dialog[answer]());
+      const [shown] = await submit(page, [selector]);
+      assert.match(shown, text);
+      assert.equal(await page.locator(`${selector} output`).getAttribute("class"), outcome);
+      assert.equal(sent().length - before, keyLength ? 1 : 0, `${selector} ${answer}`);
+      if (keyLength) assert.equal(sent().at(-1).params.keyLength, keyLength);
+    }
+    const custom = page.locator('form[data-func="GenerateKeysCustom"]');
+    await custom.locator('select[name="keylength"]').selectOption({ label: "1024 bits" });
+    await submit(page, ['form[data-func="GenerateKeysCustom"]']);
+    assert.equal(sent().at(-1).params.keylength, "1");
+    // A declined upload reads as a cancellation, not as success.
+    writeFileSync(join(folder, "reply"), '{"rc":"0","result":"","LastZTError":0,"PKCS11Error":0,"SignFileCanceled":1}');
+    useHost(hostDouble(folder, "answer", join(folder, "reply")));
+    const form = page.locator("form[data-upload]");
+    await form.locator('input[type="file"]').setInputFiles(
+      { name: "PAY0117.txt", mimeType: "text/plain", buffer: Buffer.from("5\r\n") });
+    const [declined] = await submit(page, ["form[data-upload]"]);
+    assert.match(declined, /^SignFileData cancelled: the file was declined in the prompt, nothing was signed/);
+    assert.equal(await form.locator("output").getAttribute("class"), "cancelled");
+    useHost(host.wrapper);
+  });
+
   test("says clearly when the extension does not serve the page", async () => {
     const other = await context.newPage();
     await other.goto(server.refusedUrl);
@@ -245,4 +314,172 @@ describe("the demo page", () => {
     await other.screenshot({ path: join(ARTIFACTS, "demo-chromium-refused.png") });
     await other.close();
   });
+});
+
+describe("deadlines and one request at a time", () => {
+  // How a page lets go of a host that never answers; each way must end the host.
+  const ways = [
+    { name: "the deadline passes", run: "deadline", error: ["TransportError", "Timeout"] },
+    { name: "the page aborts", run: "abort", error: ["TransportError", "Aborted"] },
+    { name: "the tab is closed", run: "close" },
+  ];
+  for (const way of ways) {
+    test(`a host that never answers is ended when ${way.name}`, async (t) => {
+      const folder = scratchFolder("hang");
+      const log = join(folder, "events.log");
+      writeFileSync(log, "");
+      useHost(hostDouble(folder, "hang", log));
+      const target = way.run === "close" ? await context.newPage() : page;
+      if (target !== page) await target.goto(server.allowedUrl);
+      const pending = target.evaluate(async (run) => {
+        const norva = await import("/lib/norva.js");
+        const controller = new AbortController();
+        const options = run === "deadline" ? { timeoutMs: 1500 } : { signal: controller.signal };
+        globalThis.abortHost = () => controller.abort();
+        return norva.TokensCount(undefined, options).then(() => ["resolved"], (error) => [error.name, error.kind]);
+      }, way.run);
+      const started = await waitFor(() => hostEvents(log).find((e) => e.event === "start"), 10000);
+      assert.ok(started, "the host started");
+      if (way.run === "abort") await page.evaluate(() => globalThis.abortHost());
+      if (way.run === "close") {
+        pending.catch(() => {}); // the page's call goes with the page
+        await target.close();
+      }
+      else assert.deepEqual(await pending, way.error);
+      const letGo = Date.now();
+      assert.ok(await waitFor(() => processGone(started.pid), 10000), "the host process is gone");
+      const events = hostEvents(log).map((e) => e.event);
+      const seen = hostEvents(log).map((e) => `${e.event} ${e.at - letGo} ms`).join(", ");
+      t.diagnostic(`host gone ${Date.now() - letGo} ms after the page let go; it saw: ${seen}`);
+      assert.ok(events.includes("eof"), "the host saw its input end first");
+      useHost(host.wrapper);
+    });
+  }
+
+  test("concurrent calls from two tabs are served one after the other", async () => {
+    const folder = scratchFolder("slow");
+    const log = join(folder, "events.log");
+    writeFileSync(log, "");
+    useHost(hostDouble(folder, "slow", log));
+    const other = await context.newPage();
+    await other.goto(server.allowedUrl);
+    const calls = (target) => target.evaluate(async () => {
+      const norva = await import("/lib/norva.js");
+      // Two calls not awaited one by one, as a careless page makes them.
+      const results = await Promise.allSettled([norva.TokensCount(), norva.HostVersion()]);
+      return results.map((r) => r.value?.result ?? r.reason?.kind);
+    });
+    const results = await Promise.all([calls(page), calls(other)]);
+    assert.deepEqual(results, [["slow", "slow"], ["slow", "slow"]]);
+    const { spans, overlapping } = overlaps(log);
+    assert.ok(spans.length >= 4, "four calls, and the demo page's own version check on load");
+    assert.ok(!overlapping, `hosts overlapped: ${JSON.stringify(spans)}`);
+    await other.close();
+    useHost(host.wrapper);
+  });
+});
+
+describe("versions and keys", () => {
+  test("status names the three versions, and which is missing", async () => {
+    const status = () => page.evaluate(async () => {
+      const norva = await import("/lib/norva.js");
+      return norva.status().then((versions) => versions, (error) => [error.name, error.kind]);
+    });
+    useHost(host.wrapper);
+    assert.deepEqual(await status(), { library: "1.0.0", extension: "1.0.0", host: "1.0.0.0", missing: [] });
+    removeChromiumManifest(profile);
+    assert.deepEqual(await status(), { library: "1.0.0", extension: "1.0.0", host: null, missing: ["host"] });
+    const folder = scratchFolder("old");
+    writeFileSync(join(folder, "reply"), '{"rc":"0","result":"0.9.0.0","LastZTError":0,"PKCS11Error":0,"SignFileCanceled":0}');
+    useHost(hostDouble(folder, "answer", join(folder, "reply")));
+    assert.deepEqual(await status(), ["VersionError", "HostTooOld"]);
+    useHost(host.wrapper);
+    const other = await context.newPage();
+    await other.goto(server.refusedUrl);
+    const missing = await other.evaluate(async () => (await import("/lib/norva.js")).status());
+    assert.deepEqual(missing, { library: "1.0.0", extension: null, host: null, missing: ["extension", "host"] });
+    await other.close();
+  });
+
+  test("a SignData signature of a SHA-256 DigestInfo verifies with WebCrypto", async () => {
+    useHost(host.wrapper);
+    prepareToken(host, "service");
+    execFileSync(join(BIN, "make_service_key"), [host.folder, "592604", "2048"],
+                 { env: { ...process.env, ...host.environment } });
+    const verdicts = await page.evaluate(async () => {
+      const norva = await import("/lib/norva.js");
+      const { result: modulus } = await norva.PublicKey();
+      const key = await crypto.subtle.importKey("jwk", norva.publicKeyToJwk(modulus),
+        { name: "RSASSA-PKCS1-v1_5", hash: "SHA-256" }, false, ["verify"]);
+      const message = new TextEncoder().encode("Pay 10.50 to 12345-67-8");
+      const rawData = await norva.sha256DigestInfo(message);
+      const { result } = await norva.SignData({ pin: "592604", rawData, isConvertToBinary: true });
+      const signature = Uint8Array.from(result.match(/../g), (pair) => parseInt(pair, 16));
+      const verify = (data) => crypto.subtle.verify("RSASSA-PKCS1-v1_5", key, signature, data);
+      return [modulus.length, await verify(message), await verify(new TextEncoder().encode("Pay 10.51 to 12345-67-8"))];
+    });
+    assert.deepEqual(verdicts, [512, true, false]);
+  });
+});
+
+describe("the allow-list as the browser injects it", () => {
+  test("the background agrees with Chromium's injection on ports, case and plain http", async () => {
+    // A copy of the extension with its own allow-list, in a browser of its own.
+    const copy = scratchFolder("extension-copy");
+    cpSync(EXTENSION, copy, { recursive: true });
+    const port = new URL(server.allowedUrl).port;
+    const patterns = ["http://127.0.0.1:1/*", "http://LOCALHOST/*", `http://127.0.0.2:${port}/*`];
+    const manifest = JSON.parse(readFileSync(join(copy, "manifest.json"), "utf8"));
+    manifest.content_scripts[0].matches = patterns;
+    writeFileSync(join(copy, "manifest.json"), JSON.stringify(manifest));
+    const own = await chromium.launchPersistentContext(scratchFolder("chromium-copy"), {
+      executablePath: process.env.NORVA_CHROMIUM ?? "/usr/bin/chromium",
+      headless: true,
+      ignoreDefaultArgs: ["--disable-extensions"],
+      args: [`--disable-extensions-except=${copy}`, `--load-extension=${copy}`],
+    });
+    const { pageRefusal, patternMatches } = loadOriginMatcher();
+    const rows = [];
+    try {
+      const target = await own.newPage();
+      for (const url of [`http://127.0.0.1:${port}/`, `http://localhost:${port}/`, `http://127.0.0.2:${port}/`]) {
+        await target.goto(url);
+        const outcome = await target.evaluate(async () => {
+          const norva = await import("/lib/norva.js");
+          return norva.HostVersion().then(() => "answered", (error) => error.kind);
+        });
+        const listed = patterns.some((pattern) => patternMatches(pattern, new URL(url)));
+        const refusal = pageRefusal(patterns, url);
+        rows.push([url, outcome, listed, refusal === null]);
+      }
+    } finally {
+      await own.close();
+    }
+    // The host is not installed for this profile: a request the background lets through
+    // fails there, one it refuses never gets that far.
+    assert.deepEqual(rows, [
+      [`http://127.0.0.1:${port}/`, "ExtensionMissing", false, false],
+      [`http://localhost:${port}/`, "HostNotInstalled", true, true],
+      [`http://127.0.0.2:${port}/`, "OriginRefused", true, false],
+    ]);
+  });
+});
+
+test("a page in a frame stays refused, even from an allowed origin", async () => {
+  useHost(host.wrapper);
+  const startsBefore = host.starts().length;
+  await page.evaluate((url) => new Promise((loaded) => {
+    const frame = document.createElement("iframe");
+    frame.src = url;
+    frame.onload = loaded;
+    document.body.append(frame);
+  }), server.allowedUrl);
+  const frame = page.frames().find((candidate) => candidate !== page.mainFrame());
+  const outcome = await frame.evaluate(async () => {
+    const norva = await import("/lib/norva.js");
+    return norva.HostVersion().then(() => "answered", (error) => error.kind);
+  });
+  assert.equal(outcome, "ExtensionMissing");
+  assert.equal(host.starts().length, startsBefore, "the host was not started");
+  await page.reload();
 });

@@ -56,8 +56,8 @@ export const wireRequests = [
   ["FormatToken", {}, { func: "FormatToken", params: {} }],
   ["InitPIN", { initPin: PIN, SOPassword: SO_PIN }, { func: "InitPIN", params: { initPin: PIN, SOPassword: SO_PIN } }],
   ["GenerateKeys", { pin: PIN }, { func: "GenerateKeys", params: { pin: PIN } }],
-  ["GenerateKeysCustom", { pin: PIN, keylength: "2048" },
-    { func: "GenerateKeysCustom", params: { pin: PIN, keylength: "2048" } }],
+  ["GenerateKeysCustom", { pin: PIN, keylength: "2" },
+    { func: "GenerateKeysCustom", params: { pin: PIN, keylength: "2" } }],
   ["ChangePIN", { oldPin: "1111", newPin: "2222" }, { func: "ChangePIN", params: { oldPin: "1111", newPin: "2222" } }],
   ["SignData", { pin: PIN, rawData: "0A1B", isConvertToBinary: true },
     { func: "SignData", params: { pin: PIN, rawData: "0A1B", isConvertToBinary: true } }],
@@ -80,9 +80,9 @@ export const wireRequests = [
   ["CreateTime", undefined, { func: "CreateTime" }],
   ["DriversInstalled", undefined, { func: "DriversInstalled" }],
   ["PublicKey", undefined, { func: "PublicKey" }],
-  ["FullFormatToken", { initPin: PIN, SOPassword: SO_PIN, userID: "1", firstName: "A", lastName: "B", keyLength: "1024" },
+  ["FullFormatToken", { initPin: PIN, SOPassword: SO_PIN, userID: "1", firstName: "A", lastName: "B", keyLength: "1" },
     { func: "FullFormatToken",
-      params: { initPin: PIN, SOPassword: SO_PIN, userID: "1", firstName: "A", lastName: "B", keyLength: "1024" } }],
+      params: { initPin: PIN, SOPassword: SO_PIN, userID: "1", firstName: "A", lastName: "B", keyLength: "1" } }],
 ];
 
 // Sets the virtual token up as a row needs it.

@@ -9,7 +9,8 @@ import puppeteer from "puppeteer-core";
 
 import { prepareToken } from "./commands.mjs";
 import {
-  ARTIFACTS, EXTENSION, GECKO_ID, HOST_NAME, VirtualTokenHost, fillManifest, hostDouble, scratchFolder, startDemoServer,
+  ARTIFACTS, EXTENSION, GECKO_ID, HOST_NAME, VirtualTokenHost, fillManifest, hostDouble, hostEvents, overlaps,
+  processGone, scratchFolder, startDemoServer, waitFor,
 }
   from "./support.mjs";
 
@@ -86,4 +87,59 @@ test("host failures and a malformed request are typed errors here too", async ()
     return norva.request("SignData", "1234").catch((error) => [error.name, error.kind]);
   });
   assert.deepEqual(malformed, ["TransportError", "BadRequest"]);
+});
+
+function useHost(path) {
+  writeFileSync(manifestFile, fillManifest("firefox", path));
+}
+
+// Aborting takes the same path in the background; the Chromium suite covers it.
+test("a host that never answers is ended at the deadline", async (t) => {
+  for (const run of ["deadline"]) {
+    const folder = scratchFolder("firefox-hang");
+    const log = join(folder, "events.log");
+    writeFileSync(log, "");
+    useHost(hostDouble(folder, "hang", log));
+    const pending = page.evaluate(async (run) => {
+      const norva = await import("/lib/norva.js");
+      const controller = new AbortController();
+      globalThis.abortHost = () => controller.abort();
+      const options = run === "deadline" ? { timeoutMs: 1500 } : { signal: controller.signal };
+      return norva.TokensCount(undefined, options).then(() => ["resolved"], (error) => [error.name, error.kind]);
+    }, run);
+    const started = await waitFor(() => hostEvents(log).find((e) => e.event === "start"), 10000);
+    assert.ok(started, "the host started");
+    if (run === "abort") await page.evaluate(() => globalThis.abortHost());
+    assert.deepEqual(await pending, ["TransportError", run === "deadline" ? "Timeout" : "Aborted"]);
+    const letGo = Date.now();
+    assert.ok(await waitFor(() => processGone(started.pid), 10000), `${run}: the host process is gone`);
+    const events = hostEvents(log).map((e) => e.event);
+    const seen = hostEvents(log).map((e) => `${e.event} ${e.at - letGo} ms`).join(", ");
+    t.diagnostic(`${run}: host gone ${Date.now() - letGo} ms after the page let go; it saw: ${seen}`);
+    assert.ok(events.includes("eof"), "the host saw its input end first");
+  }
+});
+
+test("concurrent calls are served one after the other, and a declined upload is a cancellation", async () => {
+  const folder = scratchFolder("firefox-slow");
+  const log = join(folder, "events.log");
+  writeFileSync(log, "");
+  useHost(hostDouble(folder, "slow", log));
+  const results = await page.evaluate(async () => {
+    const norva = await import("/lib/norva.js");
+    const results = await Promise.allSettled([norva.TokensCount(), norva.HostVersion(), norva.CreateTime()]);
+    return results.map((r) => r.value?.result ?? r.reason?.kind);
+  });
+  assert.deepEqual(results, ["slow", "slow", "slow"]);
+  const { spans, overlapping } = overlaps(log);
+  assert.equal(spans.length, 3);
+  assert.ok(!overlapping, `hosts overlapped: ${JSON.stringify(spans)}`);
+  writeFileSync(join(folder, "reply"), '{"rc":"0","result":"","LastZTError":0,"PKCS11Error":0,"SignFileCanceled":1}');
+  useHost(hostDouble(folder, "answer", join(folder, "reply")));
+  const declined = await page.evaluate(async () => {
+    const norva = await import("/lib/norva.js");
+    return norva.SignFileData({ pin: "592604", fileContent: "5\r\n", fileName: "pay.txt" })
+      .then(() => ["resolved"], (error) => [error.name, error.kind]);
+  });
+  assert.deepEqual(declined, ["UserCancelledError", "UserCancelled"]);
 });

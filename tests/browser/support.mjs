@@ -4,6 +4,7 @@ import { execFileSync } from "node:child_process";
 import { createHash } from "node:crypto";
 import { chmodSync, copyFileSync, mkdirSync, mkdtempSync, readFileSync, rmSync, writeFileSync } from "node:fs";
 import { tmpdir } from "node:os";
+import { runInNewContext } from "node:vm";
 import { dirname, join, resolve } from "node:path";
 import { fileURLToPath } from "node:url";
 
@@ -26,6 +27,19 @@ export const EXTENSION_ID = createHash("sha256")
   .slice(0, 32)
   .replace(/./g, (digit) => String.fromCharCode(97 + parseInt(digit, 16)));
 
+// The background's origin matcher, loaded as the browser loads the script, with just enough
+// of the extension API for it to start.
+export function loadOriginMatcher() {
+  const event = { addListener() {} };
+  const chrome = {
+    runtime: { getManifest: () => manifest, onConnect: event, onMessage: event, id: "test" },
+  };
+  const sandbox = { URL, chrome, TextEncoder, setTimeout, clearTimeout };
+  runInNewContext(`${readFileSync(join(EXTENSION, "background.js"), "utf8")}
+    this.pageRefusal = pageRefusal; this.patternMatches = patternMatches;`, sandbox);
+  return sandbox;
+}
+
 // Scratch folders live until the test file's process ends.
 const scratchFolders = [];
 process.on("exit", () => {
@@ -47,10 +61,13 @@ function writeScript(path, text) {
 // NorvaHost, the component and the token simulator under the driver's name, in one folder,
 // started through a wrapper that points the simulators at this folder's state and logs
 // every start with the browser's arguments.
+//
+// With { prompt: true, display } the folder holds the prompt program as well and the host
+// runs on that display, as the installed package does on a desktop.
 export class VirtualTokenHost {
-  constructor() {
+  constructor({ prompt = false, display = null } = {}) {
     this.folder = scratchFolder("host");
-    for (const file of ["NorvaHost", "libNorvaDigitalIDIF.so"]) {
+    for (const file of ["NorvaHost", "libNorvaDigitalIDIF.so", ...(prompt ? ["NorvaUploadPrompt"] : [])]) {
       copyFileSync(join(BIN, file), join(this.folder, file));
     }
     copyFileSync(join(BIN, "libtokensim.so"), join(this.folder, "libtavlink.so"));
@@ -58,6 +75,7 @@ export class VirtualTokenHost {
       TOKENSIM_STATE: join(this.folder, "token.json"),
       HLSIM_STATE: join(this.folder, "device.json"),
       XDG_CONFIG_HOME: join(this.folder, "config"), // the class is not registered
+      ...(display ? { DISPLAY: display } : {}),
     };
     this.startLog = join(this.folder, "starts.log");
     writeFileSync(this.startLog, "");
@@ -124,4 +142,39 @@ export async function startDemoServer() {
     refusedUrl: url(refused),
     close: () => Promise.all([allowed, refused].map((server) => new Promise((done) => server.close(done)))),
   };
+}
+
+// The events a host double logged: [{ event, pid, at }].
+export function hostEvents(log) {
+  return readFileSync(log, "utf8").split("\n").filter(Boolean).map((line) => {
+    const [event, pid, at] = line.split(" ");
+    return { event, pid: Number(pid), at: Number(at) };
+  });
+}
+
+export async function waitFor(check, timeoutMs, stepMs = 50) {
+  const until = Date.now() + timeoutMs;
+  for (;;) {
+    const value = check();
+    if (value || Date.now() > until) return value;
+    await new Promise((done) => setTimeout(done, stepMs));
+  }
+}
+
+export function processGone(pid) {
+  try {
+    process.kill(pid, 0);
+    return false;
+  } catch (error) {
+    return error.code === "ESRCH";
+  }
+}
+
+// The hosts a slow double served, as [start, end] pairs: none may overlap another.
+export function overlaps(log) {
+  const events = hostEvents(log);
+  const spans = events.filter((e) => e.event === "start").map((start) => [
+    start.at, events.find((e) => e.event === "end" && e.pid === start.pid)?.at ?? Infinity,
+  ]).sort((a, b) => a[0] - b[0]);
+  return { spans, overlapping: spans.some(([start], i) => i > 0 && start < spans[i - 1][1]) };
 }
