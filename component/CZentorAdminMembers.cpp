@@ -24,7 +24,7 @@ HRESULT GetName(CTokenAccess& access, TZentorError& last, RecordField field, BST
 
 // A put rewrites the whole record with the one field changed; a token without a record
 // gets one holding just this field. A record that could not be read is not rewritten (its
-// other fields would be lost): the put reports the read's code.
+// other fields would be lost): the put reports the code that its write would have given.
 HRESULT PutName(CTokenAccess& access, TZentorError& last, RecordField field, BSTR value) {
     return NoThrow([&] {
         UserRecord record = {};

@@ -2,7 +2,7 @@
 # Opens the demo page in Chromium with the extension loaded, talking to NorvaHost on a
 # virtual token. Needs a display; scripts/demo.sh falls back to a scripted tour without.
 #
-# Everything lives in NORVA_DEMO_DIR (default ~/.cache/norva/browser-demo): the host with
+# Everything lives in NORVA_DEMO_DIR (default browser-demo in NORVA_CACHE, ~/.cache/norva): the host with
 # the simulated driver, the token's state (kept between runs) and a browser profile of its
 # own, so your usual browser profile is not touched.
 set -euo pipefail
@@ -14,7 +14,7 @@ cmake --preset linux >/dev/null
 cmake --build --preset linux --target NorvaHost NorvaDigitalIDIF NorvaUploadPrompt norva-drivers \
   tokensim hlsim simctl
 bin=$ROOT/build/linux/bin
-demo=${NORVA_DEMO_DIR:-$HOME/.cache/norva/browser-demo}
+demo=${NORVA_DEMO_DIR:-${NORVA_CACHE:-$HOME/.cache/norva}/browser-demo}
 port=${NORVA_DEMO_PORT:-8611}
 
 mkdir -p "$demo/profile/NativeMessagingHosts"

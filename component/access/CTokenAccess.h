@@ -110,10 +110,6 @@ private:
     LONG CountInsertedCard(TokenScope scope);
     LONG TryLibrary(LONG cardType);
     TZentorError EnterDataSession(BSTR pin, Visibility visibility);
-    // After creating an object: gives it up again when another of its class and label
-    // has a lower handle.
-    void KeepOneCreated(CK_OBJECT_CLASS objectClass, BSTR label, CK_OBJECT_HANDLE created,
-                        Visibility visibility);
 
     std::unique_ptr<CTokenDriver> driver;
     TokenCaches caches;

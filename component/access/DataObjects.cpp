@@ -5,6 +5,7 @@
 #include "component/access/CAttributeTemplate.h"
 #include "component/access/CTokenAccess.h"
 #include "component/access/DriverResults.h"
+#include "component/access/TokenLock.h"
 
 namespace {
 
@@ -99,6 +100,10 @@ TZentorError CTokenAccess::WriteDataObject(BSTR pin, BSTR label, const CK_BYTE* 
     }
     // PKCS#11 templates take non-const values; the driver only reads these bytes.
     CK_BYTE* const value = const_cast<CK_BYTE*>(data);
+    // Another process (each host request is one) may be storing the object at this moment:
+    // the search and the creation run under the token's lock, so that of two writers of a
+    // token without the object one creates it and the other then finds it.
+    const CTokenLock lock(std::string_view(caches.serviceSerial, sizeof caches.serviceSerial));
     CK_OBJECT_HANDLE handle = 0;
     const TZentorError found = FindObject(CKO_DATA, label, handle, visibility);
     if (found == ZTNoError) {
@@ -109,7 +114,7 @@ TZentorError CTokenAccess::WriteDataObject(BSTR pin, BSTR label, const CK_BYTE* 
         return rv == CKR_OK ? ZTNoError : ZTSetAttributeValueFailed;
     }
     if (found != ZTDataItemNotFound) {
-        return ZTFindDataItemFailed; // two matches included: only "not found" creates
+        return MapStoreSearchFailure(found);
     }
     CAttributeTemplate object;
     AddIdentity(object, CKO_DATA, label, visibility);
@@ -120,37 +125,5 @@ TZentorError CTokenAccess::WriteDataObject(BSTR pin, BSTR label, const CK_BYTE* 
     if (rv != CKR_OK) {
         return ZTCreateObjectFailed;
     }
-    KeepOneCreated(CKO_DATA, label, handle, visibility);
     return ZTNoError;
-}
-
-// Another process (each host request is one) may have found no object either and created
-// one at the same moment. Two objects of one label would fail every later search for it,
-// so each creator looks again and keeps only the object with the lowest handle: all of
-// them settle on the same one, whose value is one of those written, as if the writes had
-// come one after the other. These calls are not reported in PKCS11Error.
-void CTokenAccess::KeepOneCreated(CK_OBJECT_CLASS objectClass, BSTR label, CK_OBJECT_HANDLE created,
-                                  Visibility visibility) {
-    constexpr CK_ULONG kBatch = 8;
-    constexpr int kMaxBatches = 64; // a driver that never ends its search is left
-    CAttributeTemplate attributes;
-    AddSearch(attributes, objectClass, label, visibility);
-    CK_OBJECT_HANDLE lowest = created;
-    if (CallUnrecorded(&Pkcs11Table::C_FindObjectsInit, session, attributes.Build(),
-                       attributes.Count()) == CKR_OK) {
-        CK_OBJECT_HANDLE found[kBatch] = {};
-        CK_ULONG count = 0;
-        for (int batch = 0; batch < kMaxBatches; ++batch) {
-            if (CallUnrecorded(&Pkcs11Table::C_FindObjects, session, found, kBatch, &count) !=
-                    CKR_OK ||
-                count == 0) {
-                break;
-            }
-            lowest = std::min(lowest, *std::min_element(found, found + std::min(count, kBatch)));
-        }
-    }
-    CallUnrecorded(&Pkcs11Table::C_FindObjectsFinal, session);
-    if (lowest != created) {
-        CallUnrecorded(&Pkcs11Table::C_DestroyObject, session, created);
-    }
 }

@@ -48,3 +48,14 @@ TZentorError MapSearchCount(CK_ULONG found) {
     constexpr TZentorError kByCount[] = {ZTDataItemNotFound, ZTNoError, ZTTooManyItems};
     return found < 2 ? kByCount[found] : kByCount[2];
 }
+
+TZentorError MapStoreSearchFailure(TZentorError search) {
+    switch (search) {
+    case ZTTooManyItems:
+    case ZTFindObjectsFailed:
+    case ZTFindObjectsInitFailed:
+        return ZTFindDataItemFailed;
+    default:
+        return search;
+    }
+}

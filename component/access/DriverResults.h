@@ -22,3 +22,8 @@ TZentorError MapSearchFailure(SearchStage stage);
 
 // The search ran; found is the number of objects returned (asked for at most 2).
 TZentorError MapSearchCount(CK_ULONG found);
+
+// What storing a data object makes of its search's result when the search found neither
+// one object (the value is set) nor none (the object is created): two objects and a failed
+// search alike are ZTFindDataItemFailed, since only "not found" may create.
+TZentorError MapStoreSearchFailure(TZentorError search);

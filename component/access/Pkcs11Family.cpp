@@ -86,6 +86,7 @@ void CPkcs11Family::ScanSlot(CTokenAccess& access, CK_SLOT_ID slot) {
     if (IsNorvaLabel(tokenInfo)) {
         ++caches.norvaTokenCount;
         caches.serviceSlot = slot;
+        std::copy_n(tokenInfo.serialNumber, sizeof caches.serviceSerial, caches.serviceSerial);
     }
 }
 

@@ -21,6 +21,8 @@ struct TokenCaches {
     LONG pendrelReaderCount = 0;
     CK_SLOT_ID anySlot = 0;     // the last slot seen holding any token
     CK_SLOT_ID serviceSlot = 0; // the last slot seen holding a service token
+    // The serial number of the token in serviceSlot (PKCS#11 family), blank-padded as read.
+    char serviceSerial[sizeof(CK_TOKEN_INFO::serialNumber)] = {};
 
     // hl_* family: the key length from the holder data (below 1: no key) and the key.
     LONG hlKeyLength = 0;

@@ -5,6 +5,7 @@
 
 #include "component/access/AnsiText.h"
 #include "component/access/CTokenAccess.h"
+#include "component/access/DriverResults.h"
 #include "component/access/TokenLabels.h"
 #include "platform/OwnedBstr.h"
 
@@ -56,7 +57,7 @@ TZentorError ReadUserRecord(CTokenAccess& access, UserRecord& record) {
 
 TZentorError ReadUserRecordForUpdate(CTokenAccess& access, UserRecord& record) {
     const TZentorError result = ReadUserRecord(access, record);
-    return result == ZTDataItemNotFound ? ZTNoError : result;
+    return result == ZTDataItemNotFound ? ZTNoError : MapStoreSearchFailure(result);
 }
 
 TZentorError WriteUserRecord(CTokenAccess& access, const UserRecord& record) {

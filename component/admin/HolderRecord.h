@@ -18,8 +18,11 @@ TZentorError ReadUserRecord(CTokenAccess& access, UserRecord& record);
 
 // ReadUserRecord before some fields are changed and the whole record is written back.
 // ZTNoError also when the token holds no record yet (the record then starts as zero
-// bytes); any other code means the record could not be read, and writing the blank copy
-// back would wipe the fields that were not meant to change.
+// bytes). Any other code means the record could not be read, and writing the blank copy
+// back would wipe the fields that were not meant to change, so the caller writes nothing;
+// the code is then what the write would have reported after the same search (two records
+// or a failed search: ZTFindDataItemFailed). A record found whose value could not be read
+// stays ZTGetAttributeValueFailed: there the write would have succeeded by wiping it.
 TZentorError ReadUserRecordForUpdate(CTokenAccess& access, UserRecord& record);
 
 // Stores `record` on the one service token (on the hl_* device nothing is stored: its

@@ -77,13 +77,17 @@ TZentorError InitUserPin(CTokenAccess& access, BSTR newPin, BSTR soPassword) {
     access.EndSession();
     TZentorError result = ZTInitPINFailed;
     if (!access.IsHl()) {
+        // No driver chosen yet, or a PKCS#11 one. With none chosen the login chooses it, and
+        // where the only card is the hl_* device that login offers the device the officer's
+        // password, as the login of every operation would; a refusal costs the holder's PIN
+        // a try. Only a device driver chosen beforehand is kept from that below.
         result = SetUserPinAsOfficer(access, newPin, soPassword);
     } else if (access.CountHlTokens(TokenScope::Any, Fallback::None) > 0) {
         access.Record(CKR_FUNCTION_NOT_SUPPORTED);
     } else {
-        // The device family has no security officer: a card that did not answer the count
-        // is not logged on to with the officer's password, which would cost the holder's PIN
-        // a try. What the login would have found first: no token.
+        // The device driver is chosen and no card answered its count: the officer's
+        // password is not offered to a card inserted meanwhile. What the login would have
+        // found first: no token.
         result = ZTLabeledTokenNotFound;
     }
     access.EndSession();

@@ -6,7 +6,7 @@
 
 namespace {
 
-constexpr long kLargestSize = 2147483647;
+constexpr int64_t kLargestSize = 2147483647;
 
 } // namespace
 
@@ -29,12 +29,8 @@ TZentorError CUploadFileLines::Open() {
     if (file == nullptr) {
         return ZTUploadFileNotFound;
     }
-    if (std::fseek(file, 0, SEEK_END) != 0) {
-        std::fclose(file);
-        return ZTUploadFileAccessError;
-    }
-    const long size = std::ftell(file);
-    if (size < 0 || std::fseek(file, 0, SEEK_SET) != 0) {
+    int64_t size = 0;
+    if (!SeekToUploadFileEnd(file, size) || std::fseek(file, 0, SEEK_SET) != 0) {
         std::fclose(file);
         return ZTUploadFileAccessError;
     }

@@ -32,14 +32,16 @@ std::string EncodeHexText(const uint8_t* data, size_t count) {
 
 bool DecodeHexText(std::string_view text, std::vector<uint8_t>& bytes) {
     bytes.clear();
-    for (char c : text) {
+    // An odd last character is never read, whatever it is (a line end after the pairs, say).
+    const std::string_view pairs = text.substr(0, text.size() - text.size() % 2);
+    for (char c : pairs) {
         if (DigitValue(c) < 0) {
             return false;
         }
     }
-    bytes.reserve(text.size() / 2);
-    for (size_t i = 0; i + 1 < text.size(); i += 2) {
-        bytes.push_back(static_cast<uint8_t>(DigitValue(text[i]) << 4 | DigitValue(text[i + 1])));
+    bytes.reserve(pairs.size() / 2);
+    for (size_t i = 0; i < pairs.size(); i += 2) {
+        bytes.push_back(static_cast<uint8_t>(DigitValue(pairs[i]) << 4 | DigitValue(pairs[i + 1])));
     }
     return true;
 }

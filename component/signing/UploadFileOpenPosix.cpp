@@ -17,3 +17,12 @@ FILE* OpenUploadFile(const std::string& ansiName) {
     wide.resize(static_cast<size_t>(units));
     return std::fopen(norva::ToUtf8(wide).c_str(), "rb");
 }
+
+bool SeekToUploadFileEnd(FILE* file, int64_t& size) {
+    static_assert(sizeof(off_t) >= sizeof(int64_t), "file positions of 64 bits");
+    if (fseeko(file, 0, SEEK_END) != 0) {
+        return false;
+    }
+    size = ftello(file);
+    return size >= 0;
+}

@@ -4,3 +4,11 @@
 FILE* OpenUploadFile(const std::string& ansiName) {
     return std::fopen(ansiName.c_str(), "rb");
 }
+
+bool SeekToUploadFileEnd(FILE* file, int64_t& size) {
+    if (_fseeki64(file, 0, SEEK_END) != 0) {
+        return false;
+    }
+    size = _ftelli64(file);
+    return size >= 0;
+}

@@ -62,6 +62,7 @@ TZentorError SignUploadLines(CTokenAccess& access, BSTR pin, IUploadLineSource& 
     std::string line;
     std::vector<uint8_t> digest;
     size_t digestRoom = kDigestRoom;
+    size_t signedCount = 0;
     while (lines.NextLine(line)) {
         accumulated += line;
         if (!IsDetailRecord(line)) {
@@ -80,7 +81,8 @@ TZentorError SignUploadLines(CTokenAccess& access, BSTR pin, IUploadLineSource& 
         if (signedRecord != ZTNoError) {
             return signedRecord;
         }
-        if (!signatures.empty()) {
+        // Counted, not read off the list: an empty signature still takes its place.
+        if (signedCount++ > 0) {
             signatures += '|';
         }
         signatures += signature;

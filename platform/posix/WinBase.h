@@ -59,6 +59,24 @@ BOOL TryEnterCriticalSection(LPCRITICAL_SECTION lpCriticalSection);
 void LeaveCriticalSection(LPCRITICAL_SECTION lpCriticalSection);
 void DeleteCriticalSection(LPCRITICAL_SECTION lpCriticalSection);
 
+// Named mutexes between processes, over lock files: CreateMutexA opens the file that the
+// name stands for (in /tmp/norva-<uid>, a folder only its user may use; a "Local\\" or
+// "Global\\" prefix is dropped), WaitForSingleObject takes an exclusive flock on it and
+// ReleaseMutex gives it back. The system releases the lock of a process that ends, so an
+// owner that dies without releasing is never waited for. Ownership belongs to the handle:
+// one handle is used by one thread, and two handles of one name exclude each other even in
+// one thread. Unnamed mutexes and initial ownership are not supported (null, with
+// ERROR_INVALID_PARAMETER).
+#define INFINITE 0xFFFFFFFFu
+#define WAIT_OBJECT_0 0x00000000u
+#define WAIT_ABANDONED 0x00000080u
+#define WAIT_TIMEOUT 0x00000102u
+#define WAIT_FAILED 0xFFFFFFFFu
+HANDLE CreateMutexA(LPSECURITY_ATTRIBUTES lpMutexAttributes, BOOL bInitialOwner, LPCSTR lpName);
+DWORD WaitForSingleObject(HANDLE hHandle, DWORD dwMilliseconds);
+BOOL ReleaseMutex(HANDLE hMutex);
+BOOL CloseHandle(HANDLE hObject);
+
 // Written to standard error: standard output carries the host's protocol.
 void OutputDebugStringA(LPCSTR lpOutputString);
 void OutputDebugStringW(LPCWSTR lpOutputString);

@@ -135,6 +135,7 @@ CTokenState LoadTokenState(const Json::Value& root) {
     state.maxPinFailures = root.get("maxPinFailures", 3).asInt();
     state.nextSlot = static_cast<CK_SLOT_ID>(root.get("nextSlot", 1).asUInt64());
     state.nextSerial = root.get("nextSerial", 1).asInt();
+    state.emptySignatures = root.get("emptySignatures", 0).asInt();
     for (const auto& json : root["readers"]) {
         CReader reader;
         reader.slot = static_cast<CK_SLOT_ID>(json["slot"].asUInt64());
@@ -154,6 +155,7 @@ void StoreTokenState(const CTokenState& state, Json::Value& root) {
     root["maxPinFailures"] = state.maxPinFailures;
     root["nextSlot"] = static_cast<Json::UInt64>(state.nextSlot);
     root["nextSerial"] = state.nextSerial;
+    root["emptySignatures"] = state.emptySignatures;
     Json::Value& readers = root["readers"] = Json::Value(Json::arrayValue);
     for (const auto& reader : state.readers) {
         Json::Value json;

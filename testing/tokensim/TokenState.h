@@ -60,6 +60,9 @@ struct CTokenState {
     int maxPinFailures = 3;
     CK_SLOT_ID nextSlot = 1;
     int nextSerial = 1;
+    // The next this many signatures come out empty: C_Sign answers CKR_OK and no bytes, as a
+    // faulty driver might.
+    int emptySignatures = 0;
 
     CReader* FindReader(CK_SLOT_ID slot);
     // A new reader holding a new blank token, appended to the list.

@@ -2,6 +2,9 @@
 // and when the token is read.
 #include "tests/admin/AdminFixture.h"
 
+#include <functional>
+#include <vector>
+
 namespace {
 
 class HolderRecord : public AdminTest {
@@ -111,6 +114,56 @@ TEST_F(HolderRecord, ARefusedWriteIsNotReportedAsTheTokensContent) {
     Put(&CZentor::put_LastName, "Levi");
     EXPECT_EQ(Field(StoredRecord()->FirstName, 25), "Dana");
     EXPECT_EQ(Field(StoredRecord()->LastName, 25), "Levi");
+}
+
+TEST_F(HolderRecord, APutAfterAFailedReadWritesNothingAndReportsWhatItsWriteWould) {
+    Put(&CZentor::put_FirstName, "Dana"); // no user id: every put reads the token again
+    const std::vector<tokensim::CObject> before = sims.Tokens().readers.at(0).token.objects;
+    struct Row {
+        const char* name;
+        std::function<void()> fault;
+        TZentorError reported;
+    };
+    const auto faultOnce = [this](const char* function, CK_RV rv) {
+        return [this, function, rv] { sims.InjectTokenFault(function, rv, 1); };
+    };
+    const Row rows[] = {
+        {"two records",
+         [this] {
+             sims.EditTokens([](tokensim::CTokenState& state) {
+                 tokensim::CToken& token = state.readers.at(0).token;
+                 tokensim::CObject copy = token.objects.at(0);
+                 copy.handle = token.nextHandle++;
+                 token.objects.push_back(copy);
+             });
+         },
+         ZTFindDataItemFailed},
+        {"search refused", faultOnce("C_FindObjects", CKR_DEVICE_ERROR), ZTFindDataItemFailed},
+        {"search start refused", faultOnce("C_FindObjectsInit", CKR_DEVICE_ERROR),
+         ZTFindDataItemFailed},
+        // The write would find the one record and replace it with a blank one.
+        {"value unreadable", faultOnce("C_GetAttributeValue", CKR_DEVICE_ERROR),
+         ZTGetAttributeValueFailed},
+        {"no session", faultOnce("C_OpenSession", CKR_DEVICE_ERROR), ZTOpenSessionFailed},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        row.fault();
+        const std::vector<tokensim::CObject> start = sims.Tokens().readers.at(0).token.objects;
+        sims.ClearCalls();
+        Put(&CZentor::put_LastName, "Levi");
+        EXPECT_EQ(Last(), row.reported);
+        EXPECT_EQ(TokenCallCount("C_SetAttributeValue"), 0u);
+        EXPECT_EQ(TokenCallCount("C_CreateObject"), 0u);
+        const std::vector<tokensim::CObject> after = sims.Tokens().readers.at(0).token.objects;
+        ASSERT_EQ(after.size(), start.size());
+        for (size_t i = 0; i < after.size(); ++i) {
+            EXPECT_EQ(*after[i].Find(CKA_VALUE), *start[i].Find(CKA_VALUE));
+        }
+        sims.EditTokens(
+            [&](tokensim::CTokenState& state) { state.readers.at(0).token.objects = before; });
+    }
+    EXPECT_EQ(Field(StoredRecord()->FirstName, 25), "Dana");
 }
 
 TEST_F(HolderRecord, OnTheHlDeviceThePutsSucceedAndChangeNothing) {

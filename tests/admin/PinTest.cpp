@@ -157,4 +157,31 @@ TEST_F(Pins, TheHlDeviceChangesThroughTheHebrewKeyboardAndRefusesAnOfficer) {
     EXPECT_EQ(Get(&CZentor::get_LastName), holderBefore);
 }
 
+TEST_F(Pins, TheOfficersPasswordReachesTheDeviceOnlyWhenNoDriverWasChosen) {
+    RemoveTokens();
+    InstallBrevo();
+    struct Row {
+        const char* name;
+        LONG cardType; // put before InitPIN; 0 leaves no driver chosen
+        bool cardPresent;
+        TZentorError expected;
+        size_t logons; // hl_logon calls, each costing the holder's PIN a try when refused
+    };
+    const Row rows[] = {
+        {"device chosen, card present", 2, true, ZTInitPINFailed, 0},
+        {"device chosen, no card", 2, false, ZTLabeledTokenNotFound, 0},
+        // Chosen by the login itself, the device is logged on to as for any operation.
+        {"no driver chosen", 0, true, ZTLoginFailed, 1},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        sims.EditCard([&](hlsim::CHlState& card) { card.cardPresent = row.cardPresent; });
+        zentor.put_CardType(row.cardType);
+        sims.ClearCalls();
+        EXPECT_EQ(InitPin("5555"), row.expected);
+        EXPECT_EQ(HlCallCount("hl_logon"), row.logons);
+        EXPECT_EQ(sims.Card().pin, Bytes("123456"));
+    }
+}
+
 } // namespace

@@ -21,6 +21,7 @@
 #include "platform/posix/RegistryStore.h"
 #include "tests/component/RegistryReading.h"
 #include "tests/support/HostInstall.h"
+#include "tests/support/TokenKeys.h"
 #include "tests/support/WireMessage.h"
 
 namespace {
@@ -215,12 +216,8 @@ TEST_F(ConcurrentHosts, MixedRequestsAtOnceKeepTokenStoresAndRepliesWhole) {
     // One holder record, each of its fields whole: one of the names written, the PIN state
     // that a PIN change writes or none, and nothing else.
     const tokensim::CTokenState state = sims.Tokens(); // throws for a damaged state file
-    std::vector<sim::Bytes> records;
-    for (const tokensim::CObject& object : state.readers.at(0).token.objects) {
-        if (object.Number(CKA_CLASS, CKO_VENDOR_DEFINED) == CKO_DATA) {
-            records.push_back(*object.Find(CKA_VALUE));
-        }
-    }
+    const std::vector<sim::Bytes> records =
+        norva::test::DataObjectValues(state.readers.at(0).token);
     ASSERT_EQ(records.size(), 1u);
     ASSERT_EQ(records[0].size(), kUserRecordSize);
     UserRecord stored = {};

@@ -61,6 +61,10 @@ TEST_F(SigningTest, EveryRawDataFormSignsItsBytesOrIsRefusedWithoutTouchingTheTo
          }},
         {"plain text", text("0A1b"), false, [] { return BytesOf("0A1b"); }},
         {"odd hex text", text("AB7"), true, [] { return sim::Bytes{0xAB}; }},
+        {"hex text with a line end after its pairs", text("0A1B\n"), true,
+         [] {
+             return sim::Bytes{0x0A, 0x1B};
+         }},
         {"text ends at zero",
          [](RawData& raw) {
              const OLECHAR units[] = {'A', 'B', 0, 'C', 'D'};
@@ -99,6 +103,7 @@ TEST_F(SigningTest, EveryRawDataFormSignsItsBytesOrIsRefusedWithoutTouchingTheTo
          false, [] { return Counting(4); }},
         {"hex text with a non-digit", text("0A1G"), true, nullptr},
         {"hex text with a blank", text("0A 1"), true, nullptr},
+        {"hex text with a line end inside a pair", text("0A1\n"), true, nullptr},
         {"null text", [](RawData& raw) { raw.value.SetBstr(nullptr); }, true, nullptr},
         {"empty array", [](RawData& raw) { SetArray(raw.value.Get(), VT_UI1, 0, 0); }, false,
          nullptr},

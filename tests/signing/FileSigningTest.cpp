@@ -1,7 +1,9 @@
 // SignFile and SignFileData through the simulated drivers, with the prompt double: which
 // texts are hashed and signed, the digest chosen by the key's length, partial results, and
 // that nothing reaches the token without a confirmation.
+#include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 
 #include "component/signing/HexText.h"
@@ -141,6 +143,32 @@ TEST_F(FileSigningTest, AFailureMidFileKeepsTheSignaturesMadeSoFar) {
     EXPECT_EQ(LastError(signer), ZTSignRecoverFailed);
 }
 
+TEST_F(FileSigningTest, AnEmptySignatureKeepsItsPlaceInTheList) {
+    PrepareKeyedToken(1024);
+    struct Row {
+        const char* name;
+        int emptySignatures; // the first ones the driver answers with no bytes
+        bool secondSigned;
+    };
+    const Row rows[] = {{"first signature empty", 1, true}, {"both empty", 2, false}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        sims.EditTokens(
+            [&](tokensim::CTokenState& state) { state.emptySignatures = row.emptySignatures; });
+        const std::string list = SignUpload(signer, Joined("\n"), false);
+        EXPECT_EQ(LastError(signer), ZTNoError);
+        // One separator between the two records, whatever they hold.
+        ASSERT_EQ(std::count(list.begin(), list.end(), '|'), 1) << list;
+        const size_t bar = list.find('|');
+        EXPECT_EQ(list.substr(0, bar), "");
+        const std::string second = list.substr(bar + 1);
+        EXPECT_EQ(!second.empty(), row.secondSigned);
+        if (row.secondSigned) {
+            EXPECT_TRUE(Signs(second, sim::Digest(sim::TDigest::Md5, BytesOf(kSecondText))));
+        }
+    }
+}
+
 TEST_F(FileSigningTest, NothingReachesTheTokenWithoutAConfirmation) {
     PrepareKeyedToken(1024);
     CZentor decliner(nullptr, std::make_unique<CPromptDouble>(false));
@@ -157,6 +185,31 @@ TEST_F(FileSigningTest, NothingReachesTheTokenWithoutAConfirmation) {
     EXPECT_TRUE(Canceled(signer));
     EXPECT_EQ(prompt->errors.size(), 1u);
     EXPECT_TRUE(sims.TokenCalls().empty());
+}
+
+TEST_F(FileSigningTest, FilesOf2GiBOrMoreAreTooLargeWhateverTheirLowBits) {
+    PrepareKeyedToken(1024);
+    const std::string path = sims.Folder() + "/large.txt";
+    const uint64_t sizes[] = {
+        2147483647ull,                // the first size refused
+        2147483648ull,                // 2 GiB: negative in 32 bits
+        (1ull << 32) + kFirst.size(), // its low 32 bits would pass
+    };
+    for (const uint64_t size : sizes) {
+        SCOPED_TRACE(size);
+        std::ofstream(path, std::ios::binary) << kFirst << "\n";
+        std::filesystem::resize_file(path, size); // sparse: nothing is written
+        const OwnedBstr pin = SingleByteBstr(kUserPin);
+        const OwnedBstr name = SingleByteBstr(path);
+        const OwnedBstr challenge = SingleByteBstr(kChallenge);
+        OwnedBstr result;
+        sims.ClearCalls();
+        signer.SignFile(pin.Get(), name.Get(), challenge.Get(), result.Put());
+        EXPECT_EQ(LastError(signer), ZTUploadFileSizeError);
+        EXPECT_EQ(ToAnsi(result.Get()), "");
+        EXPECT_TRUE(sims.TokenCalls().empty());
+    }
+    std::filesystem::remove(path);
 }
 
 TEST_F(FileSigningTest, UnusableUploadsAreReportedAfterTheConfirmation) {

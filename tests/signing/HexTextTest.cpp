@@ -26,9 +26,12 @@ TEST(HexText, DecodesPairsAndRefusesOtherCharacters) {
         {"0123456789abcdef", true, {0x01, 0x23, 0x45, 0x67, 0x89, 0xAB, 0xCD, 0xEF}},
         {"0G", false, {}},
         {"AB Z", false, {}},
-        {"ABZ", false, {}}, // even the digit that would be ignored must be one
+        {"ABZ", true, {0xAB}}, // the odd last character is not read, digit or not
+        {"0A1B\n", true, {0x0A, 0x1B}},
+        {"0A1\n", false, {}}, // inside a pair it is read
         {"0x12", false, {}},
-        {"12\n", false, {}},
+        {"12\n3", false, {}},
+        {"\n", true, {}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);

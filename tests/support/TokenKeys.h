@@ -1,7 +1,8 @@
-// The key objects a simulated token holds, read from its state as stored.
+// The key and data objects a simulated token holds, read from its state as stored.
 #pragma once
 
 #include <cstddef>
+#include <vector>
 
 #include "testing/tokensim/TokenState.h"
 
@@ -29,6 +30,17 @@ inline sim::Bytes StoredModulus(const tokensim::CToken& token) {
         }
     }
     return {};
+}
+
+// The values of its data objects (the holder record is one), in the token's order.
+inline std::vector<sim::Bytes> DataObjectValues(const tokensim::CToken& token) {
+    std::vector<sim::Bytes> values;
+    for (const tokensim::CObject& object : token.objects) {
+        if (object.Number(CKA_CLASS, CKO_VENDOR_DEFINED) == CKO_DATA && object.Find(CKA_VALUE)) {
+            values.push_back(*object.Find(CKA_VALUE));
+        }
+    }
+    return values;
 }
 
 } // namespace norva::test
