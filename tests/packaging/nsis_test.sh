@@ -53,7 +53,7 @@ grep -A3 -iF "[${keys[0]}]" "$WINEPREFIX/system.reg" | grep -qiF 'Norva Digital 
 
 # The installed host, started as a browser would, binds the registered component.
 reply=$(printf '\x16\x00\x00\x00{"func":"HostVersion"}' |
-        "$wine" "C:\\Program Files\\Norva Digital ID\\NorvaHost.exe" "chrome-extension://knpchppbiigdjmbcfdldmcppjpicoieh/" |
+        "$wine" "C:\\Program Files\\Norva Digital ID\\NorvaHost.exe" "chrome-extension://inhgbocebknionlimjaaapafcjfgdccg/" |
         tail -c +5)
 [ "$reply" = '{"rc":"0","result":"1.0.0.0","LastZTError":0,"PKCS11Error":0,"SignFileCanceled":0}' ] ||
   fail "installed host replied: $reply"
