@@ -46,6 +46,12 @@ norva_key_id(${NORVA_EXTENSION_KEY} NORVA_EXTENSION_ID)
 if(NORVA_RELEASE AND NORVA_EXTENSION_ID STREQUAL NORVA_DEVELOPMENT_EXTENSION_ID)
   message(FATAL_ERROR "release build: NORVA_EXTENSION_KEY_FILE is the development key")
 endif()
+file(READ ${CMAKE_SOURCE_DIR}/extension/manifest.json norva_source_manifest)
+string(JSON NORVA_GECKO_ID GET "${norva_source_manifest}" browser_specific_settings gecko id)
+if(TARGET norva-drivers)
+  target_compile_definitions(norva-drivers PRIVATE NORVA_EXTENSION_ID="${NORVA_EXTENSION_ID}"
+                                                   NORVA_GECKO_ID="${NORVA_GECKO_ID}")
+endif()
 message(STATUS "extension: ID ${NORVA_EXTENSION_ID}, origins ${NORVA_EXTENSION_ORIGINS}")
 
 set(NORVA_EXTENSION_PACKAGE ${CMAKE_BINARY_DIR}/extension-package)
