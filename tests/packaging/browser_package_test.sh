@@ -40,8 +40,8 @@ mkdir -p "$HOME"
 "$bin/simctl" hl eject >/dev/null
 "$bin/norva-drivers" set tavlink.dll "$bin/libtokensim.so" >/dev/null
 
-present='{"present":true,"HostVersion":{"result":"1.0.0.0"},"TokensCount":{"result":"1"}'
-absent='{"present":false,"HostVersion":{"error":"ExtensionMissing"},"TokensCount":{"error":"ExtensionMissing"}'
+present='{"present":true,"HostVersion":{"result":"1.0.0.0"},"TokensCount":{"result":"1"}}'
+absent='{"present":false,"HostVersion":{"error":"ExtensionMissing"},"TokensCount":{"error":"ExtensionMissing"}}'
 # One row per browser start: the stage it follows, the browser, the profile, what the page sees.
 checks=(
   "installed chromium package $present"
@@ -62,10 +62,10 @@ stage() {
       [ ! -e /usr/share/chromium/extensions/norva-digital-id ] || fail "the purge left the extension" ;;
     policy)
       # The purged package took the system-wide host manifest: this profile gets its own.
-      mkdir -p "$work/profiles/policy/NativeMessagingHosts" /etc/chromium/policies/managed
+      mkdir -p "$work/profiles/chromium-policy/NativeMessagingHosts" /etc/chromium/policies/managed
       sed "s|\"path\": \"[^\"]*\"|\"path\": \"$bin/NorvaHost\"|" \
         "$build/packaging/manifests/com.norva.digitalid.chromium.json" \
-        >"$work/profiles/policy/NativeMessagingHosts/com.norva.digitalid.json"
+        >"$work/profiles/chromium-policy/NativeMessagingHosts/com.norva.digitalid.json"
       sed "s|codebase='[^']*'|codebase='file://$build/extension-package/norva-digital-id.crx'|" \
         "$build/extension-package/updates.xml" >"$work/updates.xml"
       printf '{"ExtensionInstallForcelist": ["%s;file://%s"], "DeveloperToolsAvailability": 1}\n' \
@@ -77,16 +77,17 @@ stage() {
   esac
 }
 
+last=""
 for check in "${checks[@]}"; do
   read -r when browser profile expected <<<"$check"
-  stage "$when"
+  [ "$when" = "$last" ] || stage "$when"
+  last=$when
   mkdir -p "$work/profiles/$browser-$profile"
   started=$(date +%s.%N)
   outcome=$(node "$here/installed-extension.mjs" "$browser" "$work/profiles/$browser-$profile" 2>"$work/browser.log") ||
     { cat "$work/browser.log" >&2; fail "$when $browser: the browser run failed"; }
-  seen=${outcome%,\"workers\"*}
-  seen=${seen%\}}
-  [ "$seen" = "$expected" ] || fail "$when $browser: expected $expected}, the page saw $outcome"
+  seen=$(node -e 'const {workers, ...page} = JSON.parse(process.argv[1]); console.log(JSON.stringify(page))' "$outcome")
+  [ "$seen" = "$expected" ] || fail "$when $browser: expected $expected, the page saw $outcome"
   if [ "$browser" = chromium ] && [ "$expected" = "$present" ]; then
     [[ "$outcome" == *"\"workers\":[\"$id\"]"* ]] || fail "$when $browser: not our extension's worker: $outcome"
   fi

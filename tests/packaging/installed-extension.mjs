@@ -31,7 +31,9 @@ async function chromium(profile, url) {
   const context = await chromium.launchPersistentContext(profile, {
     executablePath: "/usr/bin/chromium",
     headless: true,
-    ignoreDefaultArgs: ["--disable-extensions"],
+    // As a user starts it: Playwright's switches that turn off extensions and the
+    // background fetches that a force-installed extension is downloaded by are left out.
+    ignoreDefaultArgs: ["--disable-extensions", "--disable-background-networking"],
     args: extra,
   });
   try {
@@ -57,6 +59,10 @@ async function firefox(profile, url) {
     executablePath: "/usr/bin/firefox-esr",
     headless: true,
     userDataDir: profile,
+    // Puppeteer's profile reads add-ons from the profile and application scopes only; a
+    // user's Firefox reads every scope, the system's (where the package puts the xpi) too.
+    // These are Debian's Firefox ESR defaults.
+    extraPrefsFirefox: { "extensions.enabledScopes": 15, "extensions.autoDisableScopes": 3 },
   });
   try {
     const page = await browser.newPage();
