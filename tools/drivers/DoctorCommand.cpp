@@ -4,7 +4,7 @@
 // ROOT (default "/") relocates the system's folders, for a tree unpacked elsewhere; the
 // user's folders come from HOME and XDG_CONFIG_HOME, and a manifest's host path is used as
 // written, since that is what the browser starts.
-#include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <dlfcn.h>
@@ -262,6 +262,8 @@ bool AskHost(const std::string& host, const std::string& request, std::string& r
     }
     close(toHost[0]);
     close(fromHost[1]);
+    // A host that exits before reading its request must not take the doctor with it.
+    signal(SIGPIPE, SIG_IGN);
     const uint32_t length = static_cast<uint32_t>(request.size());
     unsigned char frame[4] = {
         static_cast<unsigned char>(length), static_cast<unsigned char>(length >> 8),
@@ -334,10 +336,15 @@ bool DriverLoads(const DriverName& driver, const fs::path& componentFolder, std:
 void CheckHost(const std::string& manifestHost, const Places& places, Report& report) {
     const std::string host =
         manifestHost.empty() ? Under(places.root, kHostProgram).string() : manifestHost;
+    if (!IsExecutableFile(host)) {
+        report.Fail("the host " + host + " is not installed", kReinstall);
+        return;
+    }
     std::string version;
-    if (!IsExecutableFile(host) || !HostResult(host, "HostVersion", version)) {
+    if (!HostResult(host, "HostVersion", version)) {
+        // The request's frame: its 22 bytes' length, then the text.
         report.Fail("the host " + host + " does not answer \"HostVersion\" (" + version + ")",
-                    std::string(kReinstall) + "; to see its error, run: printf '\\x17\\0\\0\\0" +
+                    std::string(kReinstall) + "; to see its error, run: printf '\\x16\\0\\0\\0" +
                         "{\"func\":\"HostVersion\"}' | " + host);
         return;
     }
