@@ -28,5 +28,5 @@ set(NORVA_INSTALLER ${NORVA_INSTALLER} PARENT_SCOPE)
 
 add_test(NAME package_installer
          COMMAND bash ${CMAKE_SOURCE_DIR}/tests/packaging/nsis_test.sh ${NORVA_INSTALLER}
-                 ${CMAKE_CROSSCOMPILING_EMULATOR} ${NORVA_WINEPREFIX})
+                 ${CMAKE_CROSSCOMPILING_EMULATOR} ${NORVA_WINEPREFIX} ${NORVA_EXTENSION_ID})
 set_tests_properties(package_installer PROPERTIES TIMEOUT 300)

@@ -169,13 +169,48 @@ Section /o "Install the extension in Chrome and Edge by policy (managed machines
   !endif
 SectionEnd
 
+; /UPDATEURL=VALUE from the command line, up to the next blank, or in double quotes.
+; (GetOptions would end the value at its first "/".)
+Function ReadUpdateUrl
+  ${GetParameters} $0
+  StrLen $1 $0
+  StrCpy $2 0
+  ${Do}
+    ${If} $2 >= $1
+      Return
+    ${EndIf}
+    StrCpy $3 $0 11 $2
+    ${If} $3 == "/UPDATEURL="
+      ${Break}
+    ${EndIf}
+    IntOp $2 $2 + 1
+  ${Loop}
+  IntOp $2 $2 + 11
+  StrCpy $0 $0 "" $2
+  StrCpy $4 " "
+  StrCpy $3 $0 1
+  ${If} $3 == '"'
+    StrCpy $0 $0 "" 1
+    StrCpy $4 '"'
+  ${EndIf}
+  StrCpy $2 0
+  StrLen $1 $0
+  ${Do}
+    StrCpy $3 $0 1 $2
+    ${If} $2 >= $1
+    ${OrIf} $3 == $4
+      ${Break}
+    ${EndIf}
+    IntOp $2 $2 + 1
+  ${Loop}
+  StrCpy $UpdateUrl $0 $2
+FunctionEnd
+
 Function .onInit
   !if "${NORVA_ARCH}" == "amd64"
     SetRegView 64
   !endif
-  ${GetParameters} $0
-  ClearErrors
-  ${GetOptions} $0 "/UPDATEURL=" $UpdateUrl
+  Call ReadUpdateUrl
   ${If} $UpdateUrl != ""
     !insertmacro SelectSection ${SectionPolicy}
   ${EndIf}
