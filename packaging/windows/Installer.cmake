@@ -16,9 +16,10 @@ set(script ${CMAKE_CURRENT_SOURCE_DIR}/windows/NorvaDigitalID.nsi)
 add_custom_command(
   OUTPUT ${NORVA_INSTALLER}
   COMMAND ${NORVA_MAKENSIS} -V2 -DNORVA_ARCH=${arch} -DNORVA_BIN=${CMAKE_BINARY_DIR}/bin
-          -DNORVA_MANIFESTS=${manifests} -DNORVA_EXTENSION=${CMAKE_SOURCE_DIR}/extension
+          -DNORVA_MANIFESTS=${manifests} -DNORVA_EXTENSION=${NORVA_EXTENSION_PACKAGE}/extension
+          -DNORVA_VERSION=${NORVA_VERSION} -DNORVA_EXTENSION_ID=${NORVA_EXTENSION_ID}
           -DNORVA_OUTFILE=${NORVA_INSTALLER} ${script}
-  DEPENDS ${script} NorvaHost NorvaDigitalIDIF ${NORVA_EXTENSION_FILES} ${NORVA_LIBRARY_FILES}
+  DEPENDS ${script} NorvaHost NorvaDigitalIDIF ${norva_extension_outputs}
           ${manifests}/${NORVA_HOST_NAME}.chromium.json ${manifests}/${NORVA_HOST_NAME}.firefox.json
   COMMENT "Building the ${arch} installer"
   VERBATIM)
@@ -27,5 +28,5 @@ set(NORVA_INSTALLER ${NORVA_INSTALLER} PARENT_SCOPE)
 
 add_test(NAME package_installer
          COMMAND bash ${CMAKE_SOURCE_DIR}/tests/packaging/nsis_test.sh ${NORVA_INSTALLER}
-                 ${CMAKE_CROSSCOMPILING_EMULATOR} ${NORVA_WINEPREFIX})
+                 ${CMAKE_CROSSCOMPILING_EMULATOR} ${NORVA_WINEPREFIX} ${NORVA_EXTENSION_ID})
 set_tests_properties(package_installer PROPERTIES TIMEOUT 300)

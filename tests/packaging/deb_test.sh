@@ -20,20 +20,37 @@ touch "$root/var/lib/dpkg/status" "$root/var/lib/dpkg/available"
 dpkg --root="$root" --force-depends --force-not-root -i "$deb" >/dev/null
 
 lib=/usr/libexec/norva-digital-id
+id=$(cat "$build/extension-package/extension-id")
 expected=(
   "$lib/NorvaHost" "$lib/libNorvaDigitalIDIF.so"
   /etc/opt/chrome/native-messaging-hosts/com.norva.digitalid.json
   /etc/chromium/native-messaging-hosts/com.norva.digitalid.json
   /etc/opt/edge/native-messaging-hosts/com.norva.digitalid.json
   /usr/lib/mozilla/native-messaging-hosts/com.norva.digitalid.json
-  /usr/share/norva-digital-id/extension/manifest.json
-  /usr/share/norva-digital-id/extension/lib/norva.js
+  /usr/share/chromium/extensions/norva-digital-id/manifest.json
+  /usr/share/chromium/extensions/norva-digital-id/background.js
+  /usr/share/norva-digital-id/norva-digital-id.crx
+  /usr/share/norva-digital-id/updates.xml
+  /usr/share/norva-digital-id/policies/chromium-policy.json
+  /usr/share/norva-digital-id/lib/norva.js
+  "/usr/share/mozilla/extensions/{ec8030f7-c20a-464f-9b0e-13a3a9e97384}/digital-id@norva.example.xpi"
+  "/usr/share/google-chrome/extensions/$id.json"
+  "/usr/share/microsoft-edge/extensions/$id.json"
+  /usr/share/doc/norva-digital-id/copyright
+  /usr/share/doc/norva-digital-id/changelog.gz
+  /usr/share/man/man1/norva-drivers.1.gz
 )
 for file in "${expected[@]}"; do
   [ -f "$root$file" ] || fail "not installed: $file"
 done
 grep -q "\"path\": \"$lib/NorvaHost\"" "$root/etc/chromium/native-messaging-hosts/com.norva.digitalid.json" ||
   fail "the Chromium manifest does not name the installed host"
+grep -q "\"chrome-extension://$id/\"" "$root/etc/chromium/native-messaging-hosts/com.norva.digitalid.json" ||
+  fail "the Chromium manifest does not allow the packaged extension"
+# The wrapper passes every entry of Chromium's extension folder to --load-extension.
+[ "$(ls "$root/usr/share/chromium/extensions")" = norva-digital-id ] || fail "more than the extension in Chromium's folder"
+grep -q "\"external_crx\": \"/usr/share/norva-digital-id/norva-digital-id.crx\"" "$root/usr/share/google-chrome/extensions/$id.json" ||
+  fail "Chrome's external-extension file does not name the crx"
 grep -q '"allowed_extensions"' "$root/usr/lib/mozilla/native-messaging-hosts/com.norva.digitalid.json" ||
   fail "the Firefox manifest does not name the extension"
 

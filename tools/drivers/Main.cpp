@@ -11,6 +11,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "tools/drivers/DoctorCommand.h"
 #include "tools/drivers/DriverTool.h"
 
 namespace {
@@ -22,6 +23,7 @@ constexpr char kUsageText[] =
     "       norva-drivers set DRIVER MODULE [--system] [--force]\n"
     "       norva-drivers clear DRIVER|--all [--system]\n"
     "       norva-drivers probe MODULE\n"
+    "       norva-drivers doctor      (checks your installation; 7: problems found)\n"
     "DRIVER: tavlink.dll, brevo32.dll or eTpkcs11.dll. --system: the system-wide mapping\n"
     "(root only) instead of your own. --force: store a module that fails its check.\n"
     "Exit codes: 0 done, 2 usage, 3 module missing, 4 not a driver module,\n"
@@ -34,10 +36,9 @@ struct Command {
 };
 
 constexpr Command kCommands[] = {
-    {"list", 0, 0, &norva::tool::ListMappings},
-    {"set", 2, 2, &norva::tool::SetMapping},
-    {"clear", 1, 1, &norva::tool::ClearMapping},
-    {"probe", 1, 1, &norva::tool::ProbeModule},
+    {"list", 0, 0, &norva::tool::ListMappings},  {"set", 2, 2, &norva::tool::SetMapping},
+    {"clear", 1, 1, &norva::tool::ClearMapping}, {"probe", 1, 1, &norva::tool::ProbeModule},
+    {"doctor", 0, 1, &norva::tool::Doctor},
 };
 
 bool ReadOptions(int argc, char** argv, Arguments& arguments) {
