@@ -1,3 +1,4 @@
+# shellcheck shell=bash disable=SC2034  # APP and MODULUS are for the sourcing script
 # Sourced by the end-to-end tests that run NorvaHost on a virtual token.
 #
 #   prepare_host_app WORK BIN KEY_BITS  the host, the component and the prompt program side
