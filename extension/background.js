@@ -30,6 +30,9 @@ const api = globalThis.browser ?? globalThis.chrome;
 //   - a pattern without a port (or with ":*") matches every port; a pattern with a port
 //     matches that port only (the scheme's default port counts as written);
 //   - the path is a glob over the URL's path and query, "*" standing for any text.
+// These are Chromium's rules. Firefox is stricter: it never matches a pattern with upper-case
+// letters in its host and injects nothing for a content script with a port in a pattern, so
+// such pages never reach this check there.
 // The tests load this script into node and call these functions directly.
 
 const DEVELOPMENT_HOSTS = ["localhost", "127.0.0.1"];

@@ -24,7 +24,8 @@ export interface Outcome {
   /** Names from TZentorError and TPKCS11Error, e.g. "ZTNoError", "ZT_CKR_OK". */
   LastZTErrorName: string;
   PKCS11ErrorName: string;
-  /** True when the person cancelled SignFile or SignFileData in the prompt. */
+  /** Always false here: when the person declines a file, the call rejects with
+   *  UserCancelledError instead. */
   SignFileCanceled: boolean;
   reply: HostReply;
 }

@@ -165,3 +165,69 @@ test("the SHA-256 DigestInfo is the DER form OpenSSL and WebCrypto expect", asyn
   assert.equal(info, "3031300D060960864801650304020105000420" +
     "BA7816BF8F01CFEA414140DE5DAE2223B00361A396177A9CB410FF61F20015AD");
 });
+
+// The page's side of the content script: answers pings with the extension's version and
+// requests with the host's reply, and keeps what it was asked.
+function installBridge({ extension, reply }) {
+  const page = new EventTarget();
+  const asked = [];
+  page.location = { origin: "https://pay.example.com" };
+  const deliver = (data) => {
+    const event = new Event("message");
+    Object.defineProperties(event, { data: { value: data }, source: { value: page } });
+    page.dispatchEvent(event);
+  };
+  page.postMessage = (data) => setTimeout(() => {
+    deliver(data);
+    if (data.type === "answer" || extension === null) return;
+    asked.push(data);
+    const body = data.type === "ping" ? { present: true, version: extension } : reply(data.request);
+    deliver({ channel: data.channel, type: "answer", id: data.id, ...body });
+  });
+  globalThis.window = page;
+  return asked;
+}
+
+const hostReply = (result) => () => ({ reply: { rc: "0", result, LastZTError: 0, PKCS11Error: 0, SignFileCanceled: 0 } });
+const notInstalled = () => ({ error: { type: "HostNotInstalled", message: "No such native application" } });
+
+test("status names the versions and refuses pieces older than the library needs", async () => {
+  const rows = [
+    [{ extension: "1.0.0", reply: hostReply("1.0.0.0") }, { library: "1.0.0", extension: "1.0.0", host: "1.0.0.0", missing: [] }],
+    [{ extension: "1.2.0", reply: hostReply("1.0.1.0") }, { library: "1.0.0", extension: "1.2.0", host: "1.0.1.0", missing: [] }],
+    [{ extension: "1.0.0", reply: notInstalled }, { library: "1.0.0", extension: "1.0.0", host: null, missing: ["host"] }],
+    [{ extension: null, reply: notInstalled }, { library: "1.0.0", extension: null, host: null, missing: ["extension", "host"] }],
+    [{ extension: "0.9.9", reply: hostReply("1.0.0.0") }, ["VersionError", "ExtensionTooOld"]],
+    [{ extension: "1.0.0", reply: hostReply("0.9.0.0") }, ["VersionError", "HostTooOld"]],
+  ];
+  try {
+    for (const [bridge, expected] of rows) {
+      installBridge(bridge);
+      const outcome = await norva.status().catch((error) => [error.name, error.kind]);
+      assert.deepEqual(outcome, expected, JSON.stringify(bridge.extension));
+    }
+    installBridge({ extension: "0.9.9", reply: hostReply("1") });
+    await assert.rejects(norva.TokensCount(), { name: "VersionError", kind: "ExtensionTooOld" });
+  } finally {
+    delete globalThis.window;
+  }
+});
+
+test("each request carries its deadline to the extension", async () => {
+  const rows = [
+    [() => norva.TokensCount(), 120000],
+    [() => norva.SignFileData({ pin: "592604", fileContent: "5\r\n", fileName: "a.txt" }), 600000],
+    [() => norva.SignFile({ pin: "592604", fileName: "a.txt" }), 600000],
+    [() => norva.SignData({ pin: "592604", rawData: "00" }, { timeoutMs: 5000 }), 5000],
+    [() => norva.FirstName(undefined, { timeoutMs: 700 }), 700],
+  ];
+  try {
+    for (const [call, deadline] of rows) {
+      const asked = installBridge({ extension: "1.0.0", reply: hostReply("done") });
+      assert.equal((await call()).result, "done");
+      assert.equal(asked.find((message) => message.type === "request").deadlineMs, deadline, String(call));
+    }
+  } finally {
+    delete globalThis.window;
+  }
+});
