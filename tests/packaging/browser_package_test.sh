@@ -83,7 +83,7 @@ for check in "${checks[@]}"; do
   [ "$when" = "$last" ] || stage "$when"
   last=$when
   mkdir -p "$work/profiles/$browser-$profile"
-  started=$(date +%s.%N)
+  started=$(date +%s%N)
   outcome=$(node "$here/installed-extension.mjs" "$browser" "$work/profiles/$browser-$profile" 2>"$work/browser.log") ||
     { cat "$work/browser.log" >&2; fail "$when $browser: the browser run failed"; }
   seen=$(node -e 'const {workers, ...page} = JSON.parse(process.argv[1]); console.log(JSON.stringify(page))' "$outcome")
@@ -91,7 +91,8 @@ for check in "${checks[@]}"; do
   if [ "$browser" = chromium ] && [ "$expected" = "$present" ]; then
     [[ "$outcome" == *"\"workers\":[\"$id\"]"* ]] || fail "$when $browser: not our extension's worker: $outcome"
   fi
-  printf '%-10s %-8s %s (%.1f s)\n' "$when" "$browser" "$([ "$expected" = "$present" ] && echo works || echo absent)" \
-    "$(echo "$(date +%s.%N) - $started" | bc)"
+  tenths=$((($(date +%s%N) - started) / 100000000))
+  printf '%-10s %-8s %s (%d.%d s)\n' "$when" "$browser" "$([ "$expected" = "$present" ] && echo works || echo absent)" \
+    $((tenths / 10)) $((tenths % 10))
 done
 echo "browsers: the package's extension works after dpkg -i and is gone after the purge; policy install and removal work"
