@@ -2,7 +2,7 @@
 # The Debian package in the browsers, as a user meets it: after `dpkg -i`, Chromium
 # started through its wrapper and Firefox ESR, each with a fresh profile and no extension
 # of ours on the command line, run "HostVersion" and "TokensCount" from a page on the
-# allow-list through the installed extension and host. After `dpkg --purge` the same
+# allow-list through the installed extension and host; a page off the list gets no answer. After `dpkg --purge` the same
 # starts show no extension. Then Chromium's managed policy with a file:// update URL
 # installs the packed crx, and taking the policy away removes it.
 #
@@ -40,8 +40,8 @@ mkdir -p "$HOME"
 "$bin/simctl" hl eject >/dev/null
 "$bin/norva-drivers" set tavlink.dll "$bin/libtokensim.so" >/dev/null
 
-present='{"present":true,"HostVersion":{"result":"1.0.0.0"},"TokensCount":{"result":"1"}}'
-absent='{"present":false,"HostVersion":{"error":"ExtensionMissing"},"TokensCount":{"error":"ExtensionMissing"}}'
+present='{"present":true,"HostVersion":{"result":"1.0.0.0"},"TokensCount":{"result":"1"},"offList":false}'
+absent='{"present":false,"HostVersion":{"error":"ExtensionMissing"},"TokensCount":{"error":"ExtensionMissing"},"offList":false}'
 # One row per browser start: the stage it follows, the browser, the profile, what the page sees.
 checks=(
   "installed chromium package $present"
