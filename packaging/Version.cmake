@@ -1,11 +1,14 @@
 # NORVA_VERSION is the one version number: the packages and the packed extension take it
 # from here; the host's "HostVersion" answer, the extension's own manifest and the type
 # library are checked against it, so that a change made in one place alone stops the build.
+# Also runs as a script from the top of a tree: cmake -DNORVA_VERSION=X.Y.Z -P packaging/Version.cmake
 function(norva_check_version file pattern what)
-  set_property(DIRECTORY ${CMAKE_SOURCE_DIR} APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${file})
+  if(NOT CMAKE_SCRIPT_MODE_FILE)
+    set_property(DIRECTORY ${CMAKE_SOURCE_DIR} APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${file})
+  endif()
   file(READ ${file} text)
   if(NOT text MATCHES "${pattern}")
-    message(FATAL_ERROR "version check: no ${what} found in ${file}")
+    message(FATAL_ERROR "version check: ${what} not found in ${file}")
   endif()
   set(NORVA_FOUND_VERSION ${CMAKE_MATCH_1} PARENT_SCOPE)
 endfunction()

@@ -15,7 +15,7 @@ PACKAGES=(
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix mingw-w64-tools libgcrypt-mingw-w64-dev
   wine wine64 libwine-dev
   opensc opensc-pkcs11 openssl xvfb dpkg-dev ccache valgrind time clang-16 libclang-rt-16-dev
-  chromium firefox-esr nsis nodejs fonts-dejavu-core
+  chromium firefox-esr nsis nodejs fonts-dejavu-core lintian
   xdotool x11-apps imagemagick locales adwaita-icon-theme
 )
 # Optional, checked apart: 32-bit Wine runs the 32-bit Windows tests. A package index that

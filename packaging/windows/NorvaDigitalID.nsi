@@ -60,7 +60,8 @@ UninstPage instfiles
 !macroend
 
 ; Chrome's and Edge's force-install lists: the values "1", "2", ... of these keys, each
-; "<extension ID>;<update URL>". The browsers read them in order up to the first gap.
+; "<extension ID>;<update URL>". Entries are added at the end and the list is kept
+; without gaps, so that every browser version reads all of it.
 !define POLICY_ENTRY "${NORVA_EXTENSION_ID};"
 !macro ForEachPolicyList MACRO
   !insertmacro ${MACRO} "Software\Policies\Google\Chrome\ExtensionInstallForcelist"

@@ -2,7 +2,7 @@
 # The Debian package in the browsers, as a user meets it: after `dpkg -i`, Chromium
 # started through its wrapper and Firefox ESR, each with a fresh profile and no extension
 # of ours on the command line, run "HostVersion" and "TokensCount" from a page on the
-# allow-list through the installed extension and host. After `dpkg --purge` the same
+# allow-list through the installed extension and host; a page off the list gets no answer. After `dpkg --purge` the same
 # starts show no extension. Then Chromium's managed policy with a file:// update URL
 # installs the packed crx, and taking the policy away removes it.
 #
@@ -40,8 +40,8 @@ mkdir -p "$HOME"
 "$bin/simctl" hl eject >/dev/null
 "$bin/norva-drivers" set tavlink.dll "$bin/libtokensim.so" >/dev/null
 
-present='{"present":true,"HostVersion":{"result":"1.0.0.0"},"TokensCount":{"result":"1"}}'
-absent='{"present":false,"HostVersion":{"error":"ExtensionMissing"},"TokensCount":{"error":"ExtensionMissing"}}'
+present='{"present":true,"HostVersion":{"result":"1.0.0.0"},"TokensCount":{"result":"1"},"offList":false}'
+absent='{"present":false,"HostVersion":{"error":"ExtensionMissing"},"TokensCount":{"error":"ExtensionMissing"},"offList":false}'
 # One row per browser start: the stage it follows, the browser, the profile, what the page sees.
 checks=(
   "installed chromium package $present"
@@ -83,7 +83,7 @@ for check in "${checks[@]}"; do
   [ "$when" = "$last" ] || stage "$when"
   last=$when
   mkdir -p "$work/profiles/$browser-$profile"
-  started=$(date +%s.%N)
+  started=$(date +%s%N)
   outcome=$(node "$here/installed-extension.mjs" "$browser" "$work/profiles/$browser-$profile" 2>"$work/browser.log") ||
     { cat "$work/browser.log" >&2; fail "$when $browser: the browser run failed"; }
   seen=$(node -e 'const {workers, ...page} = JSON.parse(process.argv[1]); console.log(JSON.stringify(page))' "$outcome")
@@ -91,7 +91,8 @@ for check in "${checks[@]}"; do
   if [ "$browser" = chromium ] && [ "$expected" = "$present" ]; then
     [[ "$outcome" == *"\"workers\":[\"$id\"]"* ]] || fail "$when $browser: not our extension's worker: $outcome"
   fi
-  printf '%-10s %-8s %s (%.1f s)\n' "$when" "$browser" "$([ "$expected" = "$present" ] && echo works || echo absent)" \
-    "$(echo "$(date +%s.%N) - $started" | bc)"
+  tenths=$((($(date +%s%N) - started) / 100000000))
+  printf '%-10s %-8s %s (%d.%d s)\n' "$when" "$browser" "$([ "$expected" = "$present" ] && echo works || echo absent)" \
+    $((tenths / 10)) $((tenths % 10))
 done
 echo "browsers: the package's extension works after dpkg -i and is gone after the purge; policy install and removal work"

@@ -55,7 +55,7 @@ for row in "${cases[@]}"; do
   make_machine
   eval "$break" >/dev/null
   status=0
-  output=$("$bin/norva-drivers" doctor "$root" 2>&1) || status=$?
+  output=$(${NORVA_TOOL_WRAPPER:-} "$bin/norva-drivers" doctor "$root" 2>&1) || status=$?
   problems=$(grep -c '^FAIL' <<<"$output" || true)
   fixes=$(grep -c '^      fix: ' <<<"$output" || true)
   [ "$problems" = "$fixes" ] || fail "$name: a problem without its fix:"$'\n'"$output"

@@ -4,7 +4,9 @@
 //
 //   node installed-extension.mjs chromium|firefox PROFILE_DIR
 //
-// Prints one JSON line: {"present": bool, "HostVersion": ..., "TokensCount": ...}. The
+// Prints one JSON line: {"present": bool, "HostVersion": ..., "TokensCount": ...,
+// "offList": bool}, offList saying whether the extension answers a page from 127.0.0.2,
+// which is on no allow-list. The
 // caller sets the environment the host sees (TOKENSIM_STATE, XDG_CONFIG_HOME, ...), and
 // NORVA_CHROMIUM_ARGS for extra Chromium switches.
 import { createRequire } from "node:module";
@@ -16,16 +18,20 @@ const require = createRequire(join(ROOT, "tests", "browser", "package.json"));
 const { serve } = await import(join(ROOT, "demo", "serve.mjs"));
 
 // In the page: whether the extension answers, and two commands through it.
-async function useExtension(page) {
-  return page.evaluate(async () => {
+async function useExtension(page, urls) {
+  await page.goto(urls.allowed);
+  const outcome = await page.evaluate(async () => {
     const norva = await import("/lib/norva.js");
     const settle = (call) => call.then(({ result }) => ({ result }), (error) => ({ error: error.kind ?? error.message }));
     const present = await norva.isExtensionPresent();
     return { present, HostVersion: await settle(norva.HostVersion()), TokensCount: await settle(norva.TokensCount()) };
   });
+  await page.goto(urls.offList);
+  outcome.offList = await page.evaluate(async () => (await import("/lib/norva.js")).isExtensionPresent());
+  return outcome;
 }
 
-async function chromium(profile, url) {
+async function chromium(profile, urls) {
   const { chromium } = require("playwright-core");
   const extra = (process.env.NORVA_CHROMIUM_ARGS ?? "").split(" ").filter(Boolean);
   const context = await chromium.launchPersistentContext(profile, {
@@ -42,9 +48,7 @@ async function chromium(profile, url) {
     if (wait > 0 && context.serviceWorkers().length === 0) {
       await context.waitForEvent("serviceworker", { timeout: wait }).catch(() => {});
     }
-    const page = await context.newPage();
-    await page.goto(url);
-    const outcome = await useExtension(page);
+    const outcome = await useExtension(await context.newPage(), urls);
     outcome.workers = context.serviceWorkers().map((worker) => new URL(worker.url()).host);
     return outcome;
   } finally {
@@ -52,7 +56,7 @@ async function chromium(profile, url) {
   }
 }
 
-async function firefox(profile, url) {
+async function firefox(profile, urls) {
   const puppeteer = require("puppeteer-core");
   const browser = await puppeteer.launch({
     browser: "firefox",
@@ -65,20 +69,21 @@ async function firefox(profile, url) {
     extraPrefsFirefox: { "extensions.enabledScopes": 15, "extensions.autoDisableScopes": 3 },
   });
   try {
-    const page = await browser.newPage();
-    await page.goto(url);
-    return await useExtension(page);
+    return await useExtension(await browser.newPage(), urls);
   } finally {
     await browser.close();
   }
 }
 
 const [browserName, profile] = process.argv.slice(2);
-const [server] = await serve({ port: 0, hosts: ["127.0.0.1"] });
+const [allowed] = await serve({ port: 0, hosts: ["127.0.0.1"] });
+const [offList] = await serve({ port: allowed.address().port, hosts: ["127.0.0.2"] });
 try {
-  const url = `http://127.0.0.1:${server.address().port}/`;
-  const outcome = await (browserName === "firefox" ? firefox : chromium)(profile, url);
+  const port = allowed.address().port;
+  const urls = { allowed: `http://127.0.0.1:${port}/`, offList: `http://127.0.0.2:${port}/` };
+  const outcome = await (browserName === "firefox" ? firefox : chromium)(profile, urls);
   console.log(JSON.stringify(outcome));
 } finally {
-  server.close();
+  allowed.close();
+  offList.close();
 }

@@ -29,7 +29,6 @@ namespace fs = std::filesystem;
 constexpr char kHostName[] = "com.norva.digitalid";
 constexpr char kHostProgram[] = "/usr/libexec/norva-digital-id/NorvaHost";
 constexpr char kPromptProgram[] = "NorvaUploadPrompt";
-constexpr char kFirefoxApplication[] = "{ec8030f7-c20a-464f-9b0e-13a3a9e97384}";
 constexpr char kReinstall[] =
     "reinstall the package: sudo apt-get install --reinstall norva-digital-id";
 constexpr int kHostSeconds = 20; // a token driver may take seconds to find its readers
@@ -243,54 +242,86 @@ void CheckExtension(const Browser& browser, const Places& places, Report& report
     }
 }
 
-// Runs the host as a browser would, with one framed request; its framed reply's text.
-bool AskHost(const std::string& host, const std::string& request, std::string& reply) {
-    int toHost[2], fromHost[2];
-    if (pipe(toHost) != 0 || pipe(fromHost) != 0) {
-        return false;
-    }
-    const pid_t child = fork();
-    if (child == 0) {
-        dup2(toHost[0], STDIN_FILENO);
-        dup2(fromHost[1], STDOUT_FILENO);
-        for (int descriptor : {toHost[0], toHost[1], fromHost[0], fromHost[1]}) {
-            close(descriptor);
+// A pipe whose ends close with it; an end handed on is set to -1.
+struct Pipe {
+    Pipe() {
+        if (pipe(ends) != 0) {
+            ends[0] = ends[1] = -1;
         }
-        const std::string origin = std::string("chrome-extension://") + NORVA_EXTENSION_ID + "/";
-        execl(host.c_str(), host.c_str(), origin.c_str(), static_cast<char*>(nullptr));
-        _exit(127);
     }
-    close(toHost[0]);
-    close(fromHost[1]);
-    // A host that exits before reading its request must not take the doctor with it.
-    signal(SIGPIPE, SIG_IGN);
-    const uint32_t length = static_cast<uint32_t>(request.size());
-    unsigned char frame[4] = {
-        static_cast<unsigned char>(length), static_cast<unsigned char>(length >> 8),
-        static_cast<unsigned char>(length >> 16), static_cast<unsigned char>(length >> 24)};
-    const bool sent =
-        child > 0 && write(toHost[1], frame, 4) == 4 &&
-        write(toHost[1], request.data(), request.size()) == static_cast<ssize_t>(request.size());
-    close(toHost[1]);
+    ~Pipe() {
+        for (int& end : ends) {
+            Close(end);
+        }
+    }
+    static void Close(int& end) {
+        if (end >= 0) {
+            close(end);
+            end = -1;
+        }
+    }
+    bool Open() const { return ends[0] >= 0; }
+    int ends[2];
+};
+
+// The frame's length field: 4 bytes, little-endian, before the text.
+constexpr size_t kFrameLengthBytes = 4;
+
+bool WriteFrame(int descriptor, const std::string& text) {
+    unsigned char length[kFrameLengthBytes];
+    for (size_t i = 0; i < kFrameLengthBytes; ++i) {
+        length[i] = static_cast<unsigned char>(text.size() >> (8 * i));
+    }
+    return write(descriptor, length, sizeof length) == static_cast<ssize_t>(sizeof length) &&
+           write(descriptor, text.data(), text.size()) == static_cast<ssize_t>(text.size());
+}
+
+// Everything the descriptor gives until its end, or until it is silent for too long.
+std::string ReadToEnd(int descriptor) {
     std::string output;
-    pollfd waiting = {fromHost[0], POLLIN, 0};
+    pollfd waiting = {descriptor, POLLIN, 0};
     char buffer[4096];
-    while (sent && poll(&waiting, 1, kHostSeconds * 1000) > 0) {
-        const ssize_t got = read(fromHost[0], buffer, sizeof buffer);
+    while (poll(&waiting, 1, kHostSeconds * 1000) > 0) {
+        const ssize_t got = read(descriptor, buffer, sizeof buffer);
         if (got <= 0) {
             break;
         }
         output.append(buffer, static_cast<size_t>(got));
     }
-    close(fromHost[0]);
-    if (child > 0) {
-        kill(child, SIGKILL); // gone already when it answered; a hung host goes now
-        waitpid(child, nullptr, 0);
-    }
-    if (output.size() < 4) {
+    return output;
+}
+
+// Runs the host as a browser would, with the extension's origin as its argument and one
+// framed request on its input; the text of its framed reply.
+bool AskHost(const std::string& host, const std::string& request, std::string& reply) {
+    Pipe toHost, fromHost;
+    if (!toHost.Open() || !fromHost.Open()) {
         return false;
     }
-    reply = output.substr(4);
+    const pid_t child = fork();
+    if (child == 0) {
+        dup2(toHost.ends[0], STDIN_FILENO);
+        dup2(fromHost.ends[1], STDOUT_FILENO);
+        const std::string origin = std::string("chrome-extension://") + NORVA_EXTENSION_ID + "/";
+        execl(host.c_str(), host.c_str(), origin.c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    if (child < 0) {
+        return false;
+    }
+    Pipe::Close(toHost.ends[0]);
+    Pipe::Close(fromHost.ends[1]);
+    // A host that exits before reading its request must not take the doctor with it.
+    signal(SIGPIPE, SIG_IGN);
+    const bool sent = WriteFrame(toHost.ends[1], request);
+    Pipe::Close(toHost.ends[1]);
+    const std::string output = sent ? ReadToEnd(fromHost.ends[0]) : std::string();
+    kill(child, SIGKILL); // gone already when it answered; a hung host goes now
+    waitpid(child, nullptr, 0);
+    if (output.size() < kFrameLengthBytes) {
+        return false;
+    }
+    reply = output.substr(kFrameLengthBytes);
     return true;
 }
 
