@@ -126,6 +126,10 @@ const Codes kLogin = kSession + Codes{{"C_Login", {6}}};
 const Codes kRecordRead =
     kSession +
     Codes{{"C_FindObjectsInit", {12}}, {"C_FindObjects", {11}}, {"C_GetAttributeValue", {16}}};
+// A put whose read fails writes nothing and reports what its write's search would have.
+const Codes kRecordReadBeforePut =
+    kSession +
+    Codes{{"C_FindObjectsInit", {9}}, {"C_FindObjects", {9}}, {"C_GetAttributeValue", {16}}};
 const Codes kRecordWrite = kSession + Codes{{"C_FindObjectsInit", {9}},
                                             {"C_FindObjects", {9}},
                                             {"C_SetAttributeValue", {7}},
@@ -164,7 +168,8 @@ const Codes kFormat = NoToken({13, 1}) + Codes{{"C_InitToken", {14}}};
 
 const std::vector<Phase> kNameGet = {{"", kRecordRead}};
 // A put reads the record, then writes it whole with the one field changed.
-const std::vector<Phase> kNamePut = {{"C_GetAttributeValue", kRecordRead}, {"", kRecordWrite}};
+const std::vector<Phase> kNamePut = {{"C_GetAttributeValue", kRecordReadBeforePut},
+                                     {"", kRecordWrite}};
 const std::vector<Phase> kCardName = {{"", NoCard({1})}};
 
 std::vector<Operation> MakeOperations() {
