@@ -3,7 +3,7 @@
 #pragma once
 
 #include "platform/WinApi.h"
-#include "component/ZentorErrors.h"
+#include "component/base/ZentorErrors.h"
 #include "component/ZentorIds.h"
 
 struct IZentor : public IDispatch {

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "component/NoThrow.h"
-#include "component/ZentorErrors.h"
+#include "component/base/ZentorErrors.h"
 #include "platform/WinApi.h"
 
 inline void PutResult(TZentorError result, TZentorError* out) {

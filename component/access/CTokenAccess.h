@@ -10,7 +10,7 @@
 
 #include <memory>
 
-#include "component/ZentorErrors.h"
+#include "component/base/ZentorErrors.h"
 #include "component/access/AccessChoices.h"
 #include "component/access/CTokenDriver.h"
 #include "component/access/TokenCaches.h"

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "component/ZentorErrors.h"
+#include "component/base/ZentorErrors.h"
 #include "component/access/drivers/Pkcs11.h"
 
 // C_Login: success and "already logged in" both count as logged in.

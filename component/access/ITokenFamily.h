@@ -5,7 +5,7 @@
 // implementation, instead of testing the card type.
 #pragma once
 
-#include "component/ZentorErrors.h"
+#include "component/base/ZentorErrors.h"
 #include "component/access/AccessChoices.h"
 #include "component/access/drivers/Pkcs11.h"
 #include "platform/WinApi.h"

@@ -5,7 +5,7 @@
 
 #include "component/access/drivers/HlApi.h"
 #include "component/access/drivers/Pkcs11.h"
-#include "component/admin/UserRecord.h"
+#include "component/access/UserRecord.h"
 #include "platform/WinApi.h"
 
 // Room for the public key's hexadecimal text and its terminating zero.

@@ -5,7 +5,7 @@
 #include <ctime>
 #include <string>
 
-#include "component/ZentorErrors.h"
+#include "component/base/ZentorErrors.h"
 #include "platform/WinApi.h"
 
 class CTokenAccess;

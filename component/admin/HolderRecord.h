@@ -6,8 +6,8 @@
 #include <string>
 #include <string_view>
 
-#include "component/ZentorErrors.h"
-#include "component/admin/UserRecord.h"
+#include "component/base/ZentorErrors.h"
+#include "component/access/UserRecord.h"
 
 class CTokenAccess;
 

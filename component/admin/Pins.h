@@ -2,7 +2,7 @@
 // and the record's PINState kept in step with it.
 #pragma once
 
-#include "component/ZentorErrors.h"
+#include "component/base/ZentorErrors.h"
 #include "platform/WinApi.h"
 
 class CTokenAccess;

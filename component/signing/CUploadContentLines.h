@@ -8,7 +8,7 @@
 
 #include <string>
 
-#include "component/ZentorErrors.h"
+#include "component/base/ZentorErrors.h"
 #include "component/signing/IUploadLineSource.h"
 
 class CUploadContentLines : public IUploadLineSource {

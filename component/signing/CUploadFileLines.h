@@ -13,7 +13,7 @@
 #include <cstdio>
 #include <string>
 
-#include "component/ZentorErrors.h"
+#include "component/base/ZentorErrors.h"
 #include "component/signing/IUploadLineSource.h"
 
 class CUploadFileLines : public IUploadLineSource {

@@ -11,7 +11,7 @@
 #include <span>
 #include <vector>
 
-#include "component/ZentorErrors.h"
+#include "component/base/ZentorErrors.h"
 #include "component/signing/SigningChoices.h"
 
 class CTokenAccess;

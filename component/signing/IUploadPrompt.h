@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "component/signing/UploadPromptMessage.h"
+#include "component/promptwire/UploadPromptMessage.h"
 
 class IUploadPrompt {
 public:

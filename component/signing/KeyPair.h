@@ -1,7 +1,7 @@
 // Generation of the service's RSA key pair on the token.
 #pragma once
 
-#include "component/ZentorErrors.h"
+#include "component/base/ZentorErrors.h"
 #include "component/access/drivers/Pkcs11.h"
 #include "platform/WinApi.h"
 

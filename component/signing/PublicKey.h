@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <string>
 
-#include "component/ZentorErrors.h"
+#include "component/base/ZentorErrors.h"
 
 class CTokenAccess;
 

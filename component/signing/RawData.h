@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "component/ZentorErrors.h"
+#include "component/base/ZentorErrors.h"
 #include "platform/WinApi.h"
 
 // Accepted forms:

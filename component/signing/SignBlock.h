@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "component/ZentorErrors.h"
+#include "component/base/ZentorErrors.h"
 #include "component/access/CTokenAccess.h"
 #include "component/signing/SigningChoices.h"
 

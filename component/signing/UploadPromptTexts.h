@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "component/signing/UploadPromptMessage.h"
+#include "component/promptwire/UploadPromptMessage.h"
 
 // OK, exclamation icon, right-aligned, right-to-left reading.
 constexpr UINT kErrorPromptStyle = MB_OK | MB_ICONEXCLAMATION | MB_RIGHT | MB_RTLREADING;

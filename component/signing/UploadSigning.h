@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "component/ZentorErrors.h"
+#include "component/base/ZentorErrors.h"
 #include "component/access/CTokenAccess.h"
 #include "component/signing/IUploadLineSource.h"
 #include "component/signing/IUploadPrompt.h"

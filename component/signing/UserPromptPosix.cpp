@@ -11,7 +11,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "component/signing/prompt/PromptRequest.h"
+#include "component/promptwire/PromptRequest.h"
 #include "platform/posix/Utf8.h"
 
 extern char** environ;

@@ -1,5 +1,5 @@
 // The component's two enumerations, by value: names for the numbers in every reply.
-// Kept equal to the type library's (a browser test compares them).
+// The build checks them against the interface definition, value for value.
 
 export const TZentorError = Object.freeze({
   0: "ZTNoError",

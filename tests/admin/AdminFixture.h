@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "component/admin/UserRecord.h"
+#include "component/access/UserRecord.h"
 #include "tests/access/AccessFixture.h"
 
 inline constexpr char kSoPin[] = "87654321";

@@ -12,7 +12,7 @@
 #include <thread>
 #include <vector>
 
-#include "component/admin/UserRecord.h"
+#include "component/access/UserRecord.h"
 #include "testing/support/SimFixture.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/HostInstall.h"

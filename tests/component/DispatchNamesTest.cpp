@@ -1,7 +1,9 @@
-// GetIDsOfNames: the 44 names, ASCII case-insensitive, the first unknown name stops.
+// GetIDsOfNames: every published name and its get_/put_ forms, ASCII case-insensitive, the
+// first unknown name stops.
 #include <gtest/gtest.h>
 
 #include "ComponentTestSupport.h"
+#include "component/ZentorMembers.h"
 
 using norva::test::NewZentor;
 
@@ -27,61 +29,17 @@ DISPID IdOf(const std::string& name) {
     return hr == S_OK ? ids[0] : hr;
 }
 
-struct NamedMember {
-    const char* name;
-    DISPID id;
-};
-
-TEST(GetIDsOfNames, EveryPublishedNameGivesItsIdentifier) {
-    const NamedMember names[] = {
-        {"FormatToken", 1},
-        {"ChangePIN", 4},
-        {"InitPIN", 5},
-        {"GenerateKeys", 6},
-        {"SignFile", 7},
-        {"SignData", 8},
-        {"FirstName", 9},
-        {"get_FirstName", 9},
-        {"put_FirstName", 9},
-        {"LastName", 10},
-        {"get_LastName", 10},
-        {"put_LastName", 10},
-        {"Company", 11},
-        {"get_Company", 11},
-        {"put_Company", 11},
-        {"UserID", 12},
-        {"get_UserID", 12},
-        {"put_UserID", 12},
-        {"CreateTime", 13},
-        {"get_CreateTime", 13},
-        {"UserCode", 14},
-        {"get_UserCode", 14},
-        {"put_UserCode", 14},
-        {"LastZTError", 15},
-        {"get_LastZTError", 15},
-        {"PublicKey", 16},
-        {"get_PublicKey", 16},
-        {"TokensCount", 17},
-        {"get_TokensCount", 17},
-        {"NorvaEFTTokensCount", 18},
-        {"get_NorvaEFTTokensCount", 18},
-        {"DriversInstalled", 19},
-        {"get_DriversInstalled", 19},
-        {"PKCS11Error", 20},
-        {"get_PKCS11Error", 20},
-        {"CardType", 21},
-        {"get_CardType", 21},
-        {"put_CardType", 21},
-        {"DecryptAndSignData", 22},
-        {"SignFileCanceled", 23},
-        {"get_SignFileCanceled", 23},
-        {"SignFileData", 24},
-        {"GenerateKeysCustom", 25},
-        {"FullFormatToken", 26},
-    };
-    ASSERT_EQ(44u, std::size(names));
-    for (const NamedMember& entry : names) {
-        EXPECT_EQ(entry.id, IdOf(entry.name)) << entry.name;
+// Every member of the published list answers to its name, a property also to get_ and, when
+// it can be written, to put_ before it; the forms it does not have are unknown.
+TEST(GetIDsOfNames, EveryPublishedNameGivesItsIdentifierAndNoOtherForm) {
+    ASSERT_FALSE(std::empty(kZentorMembers));
+    for (const ZentorMember& member : kZentorMembers) {
+        const std::string name = member.name;
+        const bool property = member.kind != MemberKind::Method;
+        const bool writable = member.kind == MemberKind::ReadWrite;
+        EXPECT_EQ(member.id, IdOf(name)) << name;
+        EXPECT_EQ(property ? member.id : DISP_E_UNKNOWNNAME, IdOf("get_" + name)) << name;
+        EXPECT_EQ(writable ? member.id : DISP_E_UNKNOWNNAME, IdOf("put_" + name)) << name;
     }
 }
 

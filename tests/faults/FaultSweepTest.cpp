@@ -13,7 +13,7 @@
 #include <set>
 #include <sstream>
 
-#include "component/admin/UserRecord.h"
+#include "component/access/UserRecord.h"
 #include "testing/common/Crypto.h"
 #include "testing/support/SimFixture.h"
 #include "tests/faults/SweepOperations.h"

@@ -1,7 +1,7 @@
 // What the component sends to the prompt program and reads back.
 #include <gtest/gtest.h>
 
-#include "component/signing/prompt/PromptRequest.h"
+#include "component/promptwire/PromptRequest.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 
 #include "component/signing/UploadPromptTexts.h"
 #include "component/signing/prompt/DisplayText.h"
-#include "component/signing/prompt/PromptRequest.h"
+#include "component/promptwire/PromptRequest.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "component/signing/UploadPromptMessage.h"
+#include "component/promptwire/UploadPromptMessage.h"
 
 struct DisplayPrompt {
     std::string caption;

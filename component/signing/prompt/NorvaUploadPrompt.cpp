@@ -10,7 +10,7 @@
 #include <string>
 #include <unistd.h>
 
-#include "component/signing/prompt/PromptRequest.h"
+#include "component/promptwire/PromptRequest.h"
 #include "component/signing/prompt/PromptTerminal.h"
 #include "component/signing/prompt/PromptWindow.h"
 

@@ -1,4 +1,4 @@
-#include "component/signing/prompt/PromptRequest.h"
+#include "component/promptwire/PromptRequest.h"
 
 #include <cstdint>
 

@@ -11,7 +11,7 @@
 #include <string>
 #include <string_view>
 
-#include "component/signing/UploadPromptMessage.h"
+#include "component/promptwire/UploadPromptMessage.h"
 
 std::string EncodePromptRequest(const UploadPromptMessage& message);
 // False when the bytes are not one whole request.

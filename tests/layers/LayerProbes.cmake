@@ -1,0 +1,32 @@
+# Builds each layer probe (tests/layers/CMakeLists.txt) and compares the outcome with its
+# row: "compiles", or "refused" for want of the header.
+cmake_minimum_required(VERSION 3.25)
+
+string(REPLACE "," ";" rows "${ROWS}")
+list(LENGTH rows count)
+if(count EQUAL 0)
+  message(FATAL_ERROR "no layer probes")
+endif()
+set(failures "")
+foreach(row ${rows})
+  string(REPLACE ":" ";" fields "${row}")
+  list(GET fields 0 probe)
+  list(GET fields 1 library)
+  list(GET fields 2 header)
+  list(GET fields 3 expected)
+  execute_process(COMMAND ${CMAKE_COMMAND} --build ${BUILD} --target ${probe}
+                  RESULT_VARIABLE result OUTPUT_VARIABLE output ERROR_VARIABLE output)
+  # gcc: "<header>: No such file or directory"; clang: "'<header>' file not found".
+  string(REGEX MATCH "${header}'?:? (No such file or directory|file not found)" missing "${output}")
+  if(expected STREQUAL "compiles" AND NOT result EQUAL 0)
+    string(APPEND failures "${library} cannot include ${header}:\n${output}\n")
+  elseif(expected STREQUAL "refused" AND result EQUAL 0)
+    string(APPEND failures "${library} can include ${header}, a header of a layer it may not use\n")
+  elseif(expected STREQUAL "refused" AND NOT missing)
+    string(APPEND failures "${library} with ${header} failed otherwise:\n${output}\n")
+  endif()
+endforeach()
+if(failures)
+  message(FATAL_ERROR "${failures}")
+endif()
+message(STATUS "${count} layer probes as expected")
