@@ -18,17 +18,16 @@ void CTokenAccess::UseDriver(LONG cardType) {
     caches = {};
     sessionOpen = false;
     loggedIn = false;
-    if (DriverLibraryName(cardType) != nullptr) {
-        driver = std::make_unique<CTokenDriver>(DriverLibraryName(cardType), cardType);
+    if (const DriverEntry* entry = DriverForCardType(cardType)) {
+        driver = std::make_unique<CTokenDriver>(*entry);
     }
 }
 
 bool CTokenAccess::DriversInstalled() {
-    // All three are loaded before any is tested, and destroyed in reverse order.
-    const LONG cardTypes[] = {kCardTavlink, kCardBrevo, kCardEtPkcs11};
-    std::array<std::unique_ptr<CTokenDriver>, 3> probes;
+    // All are loaded before any is tested, and destroyed in reverse order.
+    std::array<std::unique_ptr<CTokenDriver>, kDriverCount> probes;
     for (size_t i = 0; i < probes.size(); ++i) {
-        probes[i] = std::make_unique<CTokenDriver>(DriverLibraryName(cardTypes[i]), cardTypes[i]);
+        probes[i] = std::make_unique<CTokenDriver>(DriverTable()[i]);
     }
     bool installed = false;
     for (const auto& probe : probes) {

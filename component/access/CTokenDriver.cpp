@@ -1,19 +1,9 @@
 #include "component/access/CTokenDriver.h"
 
+#include "component/access/DriverLoading.h"
 #include "component/access/LibraryUseCounts.h"
 
 namespace {
-
-struct CardLibrary {
-    LONG cardType;
-    const char* libraryName;
-};
-
-constexpr CardLibrary kCardLibraries[] = {
-    {kCardTavlink, "tavlink.dll"},
-    {kCardBrevo, "brevo32.dll"},
-    {kCardEtPkcs11, "eTpkcs11.dll"},
-};
 
 void Initialise(void* table) {
     CK_C_INITIALIZE_ARGS args = {};
@@ -27,17 +17,8 @@ void Finalise(void* table) {
 
 } // namespace
 
-const char* DriverLibraryName(LONG cardType) {
-    for (const CardLibrary& entry : kCardLibraries) {
-        if (entry.cardType == cardType) {
-            return entry.libraryName;
-        }
-    }
-    return nullptr;
-}
-
-CTokenDriver::CTokenDriver(const char* libraryName, LONG cardType)
-    : module(LoadLibraryA(libraryName)), cardType(cardType) {
+CTokenDriver::CTokenDriver(const DriverEntry& entry)
+    : entry(entry), module(LoadDriverLibrary(entry)) {
     ResolveHlTable(IsHl() ? module : nullptr, hl);
     ResolvePkcs11Table(IsHl() ? nullptr : module, p11);
     if (IsHl() || module == nullptr) {

@@ -6,27 +6,20 @@
 #pragma once
 
 #include "component/access/DriverEntryPoints.h"
+#include "component/access/DriverTable.h"
 #include "component/access/ITokenFamily.h"
 #include "platform/WinApi.h"
 
-// Card types, named after their driver files.
-inline constexpr LONG kCardTavlink = 1;
-inline constexpr LONG kCardBrevo = 2;
-inline constexpr LONG kCardEtPkcs11 = 3;
-
-// The library of a card type, or null for a number that names no driver.
-const char* DriverLibraryName(LONG cardType);
-
 class CTokenDriver {
 public:
-    CTokenDriver(const char* libraryName, LONG cardType);
+    explicit CTokenDriver(const DriverEntry& entry);
     ~CTokenDriver();
     CTokenDriver(const CTokenDriver&) = delete;
     CTokenDriver& operator=(const CTokenDriver&) = delete;
 
     bool IsLoaded() const { return module != nullptr; }
-    LONG GetCardType() const { return cardType; }
-    bool IsHl() const { return cardType == kCardBrevo; }
+    LONG GetCardType() const { return entry.cardType; }
+    bool IsHl() const { return entry.family == DriverFamily::Hl; }
     // What the library's family does differently (counting, login, ending a session).
     const ITokenFamily& Family() const { return IsHl() ? HlFamily() : Pkcs11Family(); }
 
@@ -43,8 +36,8 @@ public:
     static LONG ReleaseLibrary(HMODULE module);
 
 private:
+    const DriverEntry& entry;
     HMODULE module;
-    LONG cardType;
     int32_t hlHandle = -1;
     Pkcs11Table p11 = {};
     HlTable hl = {};

@@ -24,19 +24,14 @@ LONG CTokenAccess::AutoDetectDriver(TokenScope scope, Families families) {
     LibraryTokenCounts counts;
     // Each library in turn; one that sees a service token is kept when a service token is
     // sought, and then answers as its own count would.
-    if (families == Families::All) {
-        counts.brevo = TryLibrary(kCardBrevo);
-        if (service && counts.brevo == 1 && caches.norvaTokenCount == 1) {
-            return 1;
+    for (const DriverEntry* entry : DriversInDetectionOrder()) {
+        if (families == Families::Pkcs11Only && entry->family != DriverFamily::Pkcs11) {
+            continue;
         }
-    }
-    counts.tavlink = TryLibrary(kCardTavlink);
-    if (service && caches.norvaTokenCount == 1) {
-        return caches.ServiceCount();
-    }
-    counts.etPkcs11 = TryLibrary(kCardEtPkcs11);
-    if (service && caches.norvaTokenCount == 1) {
-        return caches.ServiceCount();
+        counts.Set(entry->cardType, TryLibrary(entry->cardType));
+        if (service && caches.norvaTokenCount == 1) {
+            return caches.ServiceCount();
+        }
     }
     DropDriver();
     counts.RemoveShared();

@@ -5,14 +5,17 @@
 #include "component/access/CTokenDriver.h"
 #include "component/access/LibraryUseCounts.h"
 
+#include <algorithm>
+#include <cctype>
+
 namespace {
 
 using DriverLoading = AccessTest;
 
 TEST_F(DriverLoading, TwoDriversOfOneLibraryInitialiseOnceAndFinaliseOnceAtTheLast) {
     InstallEtPkcs11();
-    auto first = std::make_unique<CTokenDriver>("eTpkcs11.dll", kCardEtPkcs11);
-    auto second = std::make_unique<CTokenDriver>("eTpkcs11.dll", kCardEtPkcs11);
+    auto first = std::make_unique<CTokenDriver>(*DriverForCardType(kCardEtPkcs11));
+    auto second = std::make_unique<CTokenDriver>(*DriverForCardType(kCardEtPkcs11));
     ASSERT_TRUE(first->IsLoaded());
     const auto initialised = TokenCallsOf("C_Initialize");
     ASSERT_EQ(initialised.size(), 1u);
@@ -27,7 +30,7 @@ TEST_F(DriverLoading, TwoDriversOfOneLibraryInitialiseOnceAndFinaliseOnceAtTheLa
 
 TEST_F(DriverLoading, LibraryLackingAnEntryPointLoadsAndOnlyThatCallAnswersNotSupported) {
     sims.Install(sim::TSimulator::PartialToken, "tavlink");
-    CTokenDriver driver("tavlink.dll", kCardTavlink);
+    CTokenDriver driver(*DriverForCardType(kCardTavlink));
     ASSERT_TRUE(driver.IsLoaded());
     CK_UTF8CHAR label[32] = {};
     EXPECT_EQ(driver.Pkcs11().C_InitToken(0, nullptr, 0, label), CKR_FUNCTION_NOT_SUPPORTED);
@@ -40,7 +43,7 @@ TEST_F(DriverLoading, LibraryLackingAnEntryPointLoadsAndOnlyThatCallAnswersNotSu
 }
 
 TEST_F(DriverLoading, MissingLibraryGivesStubsForItsWholeFamily) {
-    CTokenDriver pkcs11("tavlink.dll", kCardTavlink);
+    CTokenDriver pkcs11(*DriverForCardType(kCardTavlink));
     EXPECT_FALSE(pkcs11.IsLoaded());
     EXPECT_EQ(pkcs11.GetCardType(), kCardTavlink);
     CK_ULONG count = 0;
@@ -48,7 +51,7 @@ TEST_F(DriverLoading, MissingLibraryGivesStubsForItsWholeFamily) {
     EXPECT_EQ(pkcs11.Pkcs11().C_Finalize(nullptr), CKR_FUNCTION_NOT_SUPPORTED);
     EXPECT_EQ(pkcs11.Pkcs11().C_WaitForSlotEvent(0, nullptr, nullptr), CKR_FUNCTION_NOT_SUPPORTED);
 
-    CTokenDriver device("brevo32.dll", kCardBrevo);
+    CTokenDriver device(*DriverForCardType(kCardBrevo));
     EXPECT_FALSE(device.IsLoaded());
     int32_t handle = -1;
     EXPECT_EQ(device.Hl().hl_on(&handle, 1, 0), 84);
@@ -57,7 +60,7 @@ TEST_F(DriverLoading, MissingLibraryGivesStubsForItsWholeFamily) {
 
 TEST_F(DriverLoading, DeviceDriverThatNeverOpenedAHandleSendsOffWithMinusOne) {
     InstallBrevo();
-    { CTokenDriver driver("brevo32.dll", kCardBrevo); }
+    { CTokenDriver driver(*DriverForCardType(kCardBrevo)); }
     const auto calls = sims.HlCalls();
     ASSERT_EQ(calls.size(), 1u);
     EXPECT_EQ(calls[0].function, "hl_off");
@@ -119,6 +122,42 @@ TEST_F(DriverLoading, DriversInstalledDoesNotReinitialiseTheObjectsOwnLibrary) {
     EXPECT_EQ(installed, 1);
     EXPECT_EQ(TokenCallCount("C_Initialize"), 0u);
     EXPECT_EQ(TokenCallCount("C_Finalize"), 0u);
+}
+
+TEST_F(DriverLoading, EveryDriverOfTheTableLoadsUnderItsOwnLibraryName) {
+    for (const DriverEntry& driver : DriverTable()) {
+        const std::string name = driver.libraryName;
+        std::string shouted = name;
+        std::transform(shouted.begin(), shouted.end(), shouted.begin(),
+                       [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+        EXPECT_EQ(DriverForLibrary(shouted), &driver) << name;
+        EXPECT_EQ(DriverForCardType(driver.cardType), &driver) << name;
+
+        access.UseDriver(driver.cardType);
+        EXPECT_FALSE(access.IsLoaded()) << name << " loaded before it was installed";
+        sims.Install(driver.family == DriverFamily::Hl ? sim::TSimulator::Device
+                                                       : sim::TSimulator::Token,
+                     name.substr(0, name.size() - 4));
+        access.UseDriver(driver.cardType);
+        EXPECT_TRUE(access.IsLoaded()) << name;
+        EXPECT_EQ(access.CardType(), driver.cardType) << name;
+    }
+    for (const LONG unknown : {0, 4, -1}) {
+        EXPECT_EQ(DriverForCardType(unknown), nullptr) << unknown;
+    }
+    for (const char* unknown : {"tavlink", "tavlink.so", "brevo32.dll.bak", ""}) {
+        EXPECT_EQ(DriverForLibrary(unknown), nullptr) << unknown;
+    }
+}
+
+TEST(DriverTable, AutomaticChoiceTriesTheDeviceLibraryFirstAndEveryDriverOnce) {
+    const auto order = DriversInDetectionOrder();
+    ASSERT_EQ(order.size(), DriverTable().size());
+    EXPECT_EQ(order[0]->family, DriverFamily::Hl);
+    for (const DriverEntry& driver : DriverTable()) {
+        EXPECT_EQ(std::count(order.begin(), order.end(), &driver), 1) << driver.libraryName;
+        EXPECT_STREQ(FamilyEntryPoint(driver.family), driver.entryPoint);
+    }
 }
 
 // Distinct fake handles stand for libraries; the table only compares them.

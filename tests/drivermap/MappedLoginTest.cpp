@@ -3,7 +3,7 @@
 #include "tests/drivermap/MappedDriverFixture.h"
 
 #include "component/access/CTokenDriver.h"
-#include "platform/posix/DriverMap.h"
+#include "component/access/DriverMap.h"
 
 #include <algorithm>
 
@@ -12,8 +12,8 @@ namespace {
 namespace fs = std::filesystem;
 
 void MapTavlink(const fs::path& module) {
-    ASSERT_EQ(norva::WriteDriverMapping(norva::MappingScope::User,
-                                        *norva::FindDriverName("tavlink.dll"), module.string()),
+    ASSERT_EQ(norva::WriteDriverMapping(norva::MappingScope::User, *DriverForCardType(kCardTavlink),
+                                        module.string()),
               ERROR_SUCCESS);
 }
 
@@ -23,7 +23,7 @@ TEST_F(MappedLogin, LogsInThroughTheMappedModuleWithTheTokensAnswer) {
     const CK_SLOT_ID slot = PrepareToken("Trellmoor");
     MapTavlink(vendorModule);
     sims.ClearCalls();
-    CTokenDriver driver("tavlink.dll", kCardTavlink);
+    CTokenDriver driver(*DriverForCardType(kCardTavlink));
     ASSERT_TRUE(driver.IsLoaded());
     const auto calls = sims.TokenCalls();
     ASSERT_FALSE(calls.empty());
