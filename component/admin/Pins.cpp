@@ -18,6 +18,9 @@ static_assert(sizeof kDefaultPinState == sizeof kDefaultUserPin);
 // record's read and write codes do not change the PIN operation's outcome; a record that
 // could not be read is left as it is rather than rewritten without its other fields.
 void UpdatePinState(CTokenAccess& access, const char (&state)[sizeof kDefaultUserPin]) {
+    if (access.Driver().DataComesWithCard()) {
+        return; // the device's record comes with its card and is not written
+    }
     UserRecord record = {};
     if (ReadUserRecordForUpdate(access, record) != ZTNoError) {
         return;
@@ -32,29 +35,6 @@ bool BeginsWithDefaultPin(BSTR pin) {
            ansi.compare(0, kDefaultPinLength, kDefaultUserPin) == 0;
 }
 
-TZentorError ChangeOnDevice(CTokenAccess& access, BSTR oldPin, BSTR newPin) {
-    // Typed as on a Hebrew keyboard, exactly as the device's logon receives a PIN.
-    const std::string oldTyped = ToHebrewKeyboard(ToAnsiText(oldPin, CP_ACP));
-    const std::string newTyped = ToHebrewKeyboard(ToAnsiText(newPin, CP_ACP));
-    const int32_t answer = access.HlCall(&HlTable::hl_change_password, access.HlHandle(),
-                                         oldTyped.c_str(), newTyped.c_str());
-    return answer == HL_OK ? ZTNoError : ZTInitPINFailed;
-}
-
-TZentorError ChangeOnToken(CTokenAccess& access, BSTR oldPin, BSTR newPin) {
-    std::string oldBytes = PinText(oldPin);
-    std::string newBytes = PinText(newPin);
-    const CK_RV rv =
-        access.Call(&Pkcs11Table::C_SetPIN, access.Session(),
-                    reinterpret_cast<CK_UTF8CHAR*>(oldBytes.data()), CK_ULONG{Utf16Length(oldPin)},
-                    reinterpret_cast<CK_UTF8CHAR*>(newBytes.data()), CK_ULONG{Utf16Length(newPin)});
-    if (rv != CKR_OK) {
-        return ZTInitPINFailed;
-    }
-    UpdatePinState(access, kDefaultUserPin);
-    return ZTNoError;
-}
-
 } // namespace
 
 TZentorError SetUserPinAsOfficer(CTokenAccess& access, BSTR newPin, BSTR soPassword) {
@@ -62,9 +42,10 @@ TZentorError SetUserPinAsOfficer(CTokenAccess& access, BSTR newPin, BSTR soPassw
     if (login != ZTNoError) {
         return login;
     }
+    CTokenDriver& driver = access.Driver();
     std::string pinBytes = PinText(newPin);
     const CK_RV rv =
-        access.Call(&Pkcs11Table::C_InitPIN, access.Session(),
+        driver.Call(&Pkcs11Table::C_InitPIN, driver.Session(),
                     reinterpret_cast<CK_UTF8CHAR*>(pinBytes.data()), CK_ULONG{Utf16Length(newPin)});
     if (rv != CKR_OK) {
         return ZTInitPINFailed;
@@ -74,29 +55,29 @@ TZentorError SetUserPinAsOfficer(CTokenAccess& access, BSTR newPin, BSTR soPassw
 }
 
 TZentorError InitUserPin(CTokenAccess& access, BSTR newPin, BSTR soPassword) {
-    access.EndSession();
-    TZentorError result = ZTInitPINFailed;
-    if (!access.IsHl()) {
-        result = SetUserPinAsOfficer(access, newPin, soPassword);
-    } else if (access.CountHlTokens(TokenScope::Any, Fallback::None) > 0) {
-        access.Record(CKR_FUNCTION_NOT_SUPPORTED);
-    } else {
-        // The device family has no security officer: a card that did not answer the count
-        // is not logged on to with the officer's password, which would cost the holder's PIN
-        // a try. What the login would have found first: no token.
-        result = ZTLabeledTokenNotFound;
+    const CTokenAccess::CSessionScope scope(access, SessionStart::Fresh);
+    switch (access.CheckTokenOnly()) {
+    case TokenOnly::Possible:
+        return SetUserPinAsOfficer(access, newPin, soPassword);
+    case TokenOnly::Refused:
+        return ZTInitPINFailed;
+    case TokenOnly::NoToken:
+        break;
     }
-    access.EndSession();
-    return result;
+    // The device family has no security officer: a card that did not answer the count is
+    // not logged on to with the officer's password, which would cost the holder's PIN a
+    // try. What the login would have found first: no token.
+    return ZTLabeledTokenNotFound;
 }
 
 TZentorError ChangeUserPin(CTokenAccess& access, BSTR oldPin, BSTR newPin) {
-    access.EndSession();
+    const CTokenAccess::CSessionScope scope(access);
     TZentorError result = access.LoginToToken(CKU_USER, oldPin, LoginDepth::User);
     if (result == ZTNoError || result == ZTLoginPinExpired) {
-        result = access.IsHl() ? ChangeOnDevice(access, oldPin, newPin)
-                               : ChangeOnToken(access, oldPin, newPin);
+        result = access.Driver().ChangePin(oldPin, newPin);
+        if (result == ZTNoError) {
+            UpdatePinState(access, kDefaultUserPin);
+        }
     }
-    access.EndSession();
     return result;
 }

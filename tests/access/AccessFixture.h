@@ -46,6 +46,9 @@ protected:
     std::vector<sim::CCallRecord> TokenCallsOf(const std::string& function,
                                                const std::string& stateName = "");
 
+    // Ends the session of `access` as the end of an operation does.
+    void EndSession() { const CTokenAccess::CSessionScope end(access); }
+
     sim::CSimFixture sims;
     CZentor zentor;
     CTokenAccess access;

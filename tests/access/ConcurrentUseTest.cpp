@@ -82,7 +82,7 @@ TEST_F(ConcurrentUse, LibraryFinalisedByOneThreadWhileAnotherStartsUsingItIsInit
     CTokenAccess leaving;
     leaving.UseDriver(kCardTavlink);
     // The last user's finalisation is under way (and slow) when the next user arrives.
-    std::thread last([&] { leaving.DropDriver(); });
+    std::thread last([&] { leaving.UseDriver(0); });
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
     CTokenAccess arriving;
     arriving.UseDriver(kCardTavlink);

@@ -28,7 +28,7 @@ TEST_F(TokenSelection, TwoTokensWithNoDriverChosenAreTooMany) {
     sims.EditTokens([](tokensim::CTokenState& state) { state.AddReader("Second reader"); });
     CK_SLOT_ID slot = 0;
     EXPECT_EQ(access.SelectToken(TokenScope::Any, slot, Families::All), ZTTooManyTokens);
-    EXPECT_FALSE(access.HasDriver());
+    EXPECT_EQ(access.CardType(), 0);
 }
 
 TEST_F(TokenSelection, ServiceAndBlankTokenAreTooManyForAServiceSelectionAndNothingIsWritten) {

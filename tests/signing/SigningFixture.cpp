@@ -19,8 +19,7 @@ std::unique_ptr<CPromptDouble> NewPrompt(CPromptDouble*& seen) {
 SigningTest::SigningTest() : prompt(nullptr), signer(nullptr, NewPrompt(prompt)) {}
 
 SigningTest::~SigningTest() {
-    access.EndSession();
-    access.DropDriver();
+    access.Release();
 }
 
 void SigningTest::PrepareKeyedToken(unsigned bits) {
