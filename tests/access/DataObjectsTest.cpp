@@ -1,5 +1,5 @@
 // Searching objects and reading and writing the component's data objects on a token.
-#include "tests/access/AccessFixture.h"
+#include "tests/support/AccessFixture.h"
 
 #include "testing/common/Bytes.h"
 
@@ -11,7 +11,7 @@ class DataObjects : public AccessTest {
 protected:
     void SetUp() override {
         InstallTavlink();
-        sims.PrepareToken(kServiceLabel, "87654321", "1234");
+        sims.PrepareToken(kServiceLabel, kSoPin, kUserPin);
         access.UseDriver(1);
     }
 
@@ -206,7 +206,7 @@ TEST_F(DataObjects, RefusedReadGivesGetAttributeValueFailed) {
 TEST_F(DataObjects, PrivateObjectNeedsAUserLogin) {
     const sim::Bytes value = Pattern(8, 3);
     const OwnedBstr label = SingleByteBstr("Secret");
-    const OwnedBstr pin = SingleByteBstr("1234");
+    const OwnedBstr pin = SingleByteBstr(kUserPin);
     sims.ClearCalls();
     EXPECT_EQ(access.WriteDataObject(pin.Get(), label.Get(), value.data(), 8, Visibility::Private),
               ZTNoError);

@@ -1,5 +1,5 @@
 // What a driver reports is never trusted beyond the buffers the component gave it.
-#include "tests/access/AccessFixture.h"
+#include "tests/support/AccessFixture.h"
 
 #include <cstring>
 
@@ -39,7 +39,7 @@ TEST_F(DriverAnswerBounds, SlotCountAboveTheListIsReadOnlyAsFarAsTheList) {
 }
 
 TEST_F(DriverAnswerBounds, ValueLengthAboveTheBufferIsCutToTheBuffer) {
-    sims.PrepareToken(kServiceLabel, "87654321", "1234");
+    sims.PrepareToken(kServiceLabel, kSoPin, kUserPin);
     access.UseDriver(1);
     const CK_BYTE value[4] = {1, 2, 3, 4};
     const OwnedBstr label = SingleByteBstr("NorvaEFTUserData");

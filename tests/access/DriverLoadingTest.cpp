@@ -1,6 +1,6 @@
 // Loading driver libraries, resolving their entry points, and initialising and
 // finalising each PKCS#11 library once per process.
-#include "tests/access/AccessFixture.h"
+#include "tests/support/AccessFixture.h"
 
 #include "component/access/CTokenDriver.h"
 #include "component/access/LibraryUseCounts.h"

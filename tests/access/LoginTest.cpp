@@ -1,5 +1,5 @@
 // Sessions and login with both driver families, and what each login result means.
-#include "tests/access/AccessFixture.h"
+#include "tests/support/AccessFixture.h"
 
 #include "component/access/HebrewKeyboard.h"
 #include "testing/common/Bytes.h"
@@ -10,7 +10,7 @@ class Login : public AccessTest {
 protected:
     void PrepareServiceToken() {
         InstallTavlink();
-        sims.PrepareToken(kServiceLabel, "87654321", "1234");
+        sims.PrepareToken(kServiceLabel, kSoPin, kUserPin);
         access.UseDriver(1);
         sims.ClearCalls();
     }
@@ -34,7 +34,7 @@ TEST_P(LoginResult, MapsTheTokensAnswerAndRecordsItUnchanged) {
     if (c.tokenAnswer != CKR_OK) {
         sims.InjectTokenFault("C_Login", static_cast<uint32_t>(c.tokenAnswer));
     }
-    EXPECT_EQ(LogIn("1234"), c.expected);
+    EXPECT_EQ(LogIn(kUserPin), c.expected);
     EXPECT_EQ(access.LastDriverResult(), c.tokenAnswer);
     EXPECT_EQ(access.Driver().LoggedIn(), c.loggedIn);
 }
@@ -48,7 +48,7 @@ INSTANTIATE_TEST_SUITE_P(Answers, LoginResult,
 
 TEST_F(Login, SendsThePinBytesWithItsLengthToTheToken) {
     PrepareServiceToken();
-    EXPECT_EQ(LogIn("1234"), ZTNoError);
+    EXPECT_EQ(LogIn(kUserPin), ZTNoError);
     const auto logins = TokenCallsOf("C_Login");
     ASSERT_EQ(logins.size(), 1u);
     EXPECT_EQ(logins[0].Arg("pin"), sim::ToHex(sim::Bytes{'1', '2', '3', '4'}));
@@ -57,7 +57,7 @@ TEST_F(Login, SendsThePinBytesWithItsLengthToTheToken) {
 
 TEST_F(Login, OpensAReadWriteSessionOnTheSelectedSlot) {
     PrepareServiceToken();
-    EXPECT_EQ(LogIn("1234"), ZTNoError);
+    EXPECT_EQ(LogIn(kUserPin), ZTNoError);
     const auto opens = TokenCallsOf("C_OpenSession");
     ASSERT_EQ(opens.size(), 1u);
     EXPECT_EQ(opens[0].Arg("flags"), std::to_string(CKF_RW_SESSION | CKF_SERIAL_SESSION));
@@ -67,14 +67,14 @@ TEST_F(Login, OpensAReadWriteSessionOnTheSelectedSlot) {
 TEST_F(Login, FailedSessionGivesOpenSessionFailedAndNoLogin) {
     PrepareServiceToken();
     sims.InjectTokenFault("C_OpenSession", CKR_TOKEN_NOT_PRESENT);
-    EXPECT_EQ(LogIn("1234"), ZTOpenSessionFailed);
+    EXPECT_EQ(LogIn(kUserPin), ZTOpenSessionFailed);
     EXPECT_EQ(access.LastDriverResult(), ZT_CKR_TOKEN_NOT_PRESENT);
     EXPECT_EQ(TokenCallCount("C_Login"), 0u);
 }
 
 TEST_F(Login, SessionOnlyOpensASessionWithoutLoggingIn) {
     PrepareServiceToken();
-    const OwnedBstr pin = SingleByteBstr("1234");
+    const OwnedBstr pin = SingleByteBstr(kUserPin);
     EXPECT_EQ(access.LoginToToken(CKU_USER, pin.Get(), LoginDepth::SessionOnly), ZTNoError);
     EXPECT_TRUE(access.Driver().SessionOpen());
     EXPECT_FALSE(access.Driver().LoggedIn());
@@ -83,7 +83,7 @@ TEST_F(Login, SessionOnlyOpensASessionWithoutLoggingIn) {
 
 TEST_F(Login, EndSessionClosesTheSessionWithoutLoggingOut) {
     PrepareServiceToken();
-    EXPECT_EQ(LogIn("1234"), ZTNoError);
+    EXPECT_EQ(LogIn(kUserPin), ZTNoError);
     EndSession();
     EXPECT_EQ(TokenCallCount("C_CloseSession"), 1u);
     EXPECT_EQ(TokenCallCount("C_Logout"), 0u);
@@ -110,7 +110,7 @@ TEST_P(SessionScope, EndsTheSessionWhenLeftAndFreshStartsFromNone) {
     const ScopeCase& c = GetParam();
     PrepareServiceToken();
     if (c.leftOpenBefore) {
-        ASSERT_EQ(LogIn("1234"), ZTNoError);
+        ASSERT_EQ(LogIn(kUserPin), ZTNoError);
     }
     sims.ClearCalls();
     {
@@ -132,9 +132,9 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(Login, ALoginStartsFromNoSessionAndLogsInAgain) {
     PrepareServiceToken();
-    ASSERT_EQ(LogIn("1234"), ZTNoError);
+    ASSERT_EQ(LogIn(kUserPin), ZTNoError);
     sims.ClearCalls();
-    ASSERT_EQ(LogIn("1234"), ZTNoError);
+    ASSERT_EQ(LogIn(kUserPin), ZTNoError);
     EXPECT_EQ(TokenCallCount("C_CloseSession"), 1u);
     EXPECT_EQ(TokenCallCount("C_OpenSession"), 1u);
     EXPECT_EQ(TokenCallCount("C_Login"), 1u);
@@ -177,18 +177,18 @@ TEST_F(DeviceLogin, UpperCaseLatinPinLogsInLikeLowerCase) {
 TEST_F(DeviceLogin, ExpiredPinGivesPinExpiredAndLeavesPkcs11ErrorAlone) {
     access.Driver().ReportResult(ZT_CKR_DEVICE_ERROR);
     sims.InjectHlFault("hl_logon", HL_PIN_EXPIRED);
-    EXPECT_EQ(LogIn("123456"), ZTLoginPinExpired);
+    EXPECT_EQ(LogIn(kDevicePin), ZTLoginPinExpired);
     EXPECT_EQ(access.LastDriverResult(), ZT_CKR_DEVICE_ERROR);
     EXPECT_FALSE(access.Driver().LoggedIn());
 }
 
 TEST_F(DeviceLogin, AnyOtherRefusalGivesLoginFailed) {
     sims.InjectHlFault("hl_logon", HL_ERR_WRONG_PIN);
-    EXPECT_EQ(LogIn("123456"), ZTLoginFailed);
+    EXPECT_EQ(LogIn(kDevicePin), ZTLoginFailed);
 }
 
 TEST_F(DeviceLogin, RightPinLogsInAndEndSessionLogsOffKeepingTheHandle) {
-    EXPECT_EQ(LogIn("123456"), ZTNoError);
+    EXPECT_EQ(LogIn(kDevicePin), ZTNoError);
     const int32_t handle = access.Driver().HlHandle();
     EXPECT_NE(handle, -1);
     EndSession();

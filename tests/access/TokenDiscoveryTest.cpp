@@ -1,5 +1,5 @@
 // Counting tokens, choosing a driver library automatically and choosing the one token.
-#include "tests/access/AccessFixture.h"
+#include "tests/support/AccessFixture.h"
 
 #include "component/access/LibraryTokenCounts.h"
 
@@ -280,7 +280,7 @@ TEST_P(TokenOnlyOperations, DeviceRefusesWithItsCardPresent) {
     const TokenOnlyCase& c = GetParam();
     InstallTavlink();
     InstallBrevo();
-    sims.PrepareToken(kServiceLabel, "87654321", "1234");
+    sims.PrepareToken(kServiceLabel, kSoPin, kUserPin);
     if (!c.cardInside) {
         RemoveCard();
     }

@@ -1,6 +1,6 @@
 // Choosing the one token an operation works on when more than one token is present, and
 // the order in which automatic choice replaces one library by the next.
-#include "tests/access/AccessFixture.h"
+#include "tests/support/AccessFixture.h"
 
 namespace {
 
@@ -9,7 +9,7 @@ protected:
     // A service token in the first reader and a blank token in a second one.
     void ServiceAndBlankToken() {
         InstallTavlink();
-        sims.PrepareToken(kServiceLabel, "87654321", "1234");
+        sims.PrepareToken(kServiceLabel, kSoPin, kUserPin);
         sims.EditTokens([](tokensim::CTokenState& state) { state.AddReader("Second reader"); });
     }
 

@@ -24,7 +24,7 @@ SigningTest::~SigningTest() {
 
 void SigningTest::PrepareKeyedToken(unsigned bits) {
     InstallTavlink();
-    sims.PrepareToken(kServiceLabel, "87654321", kUserPin);
+    sims.PrepareToken(kServiceLabel, kSoPin, kUserPin);
     access.UseDriver(1);
     const OwnedBstr pin = SingleByteBstr(kUserPin);
     std::vector<uint8_t> modulus;

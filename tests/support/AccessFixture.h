@@ -12,6 +12,7 @@
 #include "testing/support/SimFixture.h"
 #include "component/access/CTokenAccess.h"
 #include "platform/OwnedBstr.h"
+#include "tests/support/TestPins.h"
 
 inline constexpr char kServiceLabel[] = "Trellmoor";
 
