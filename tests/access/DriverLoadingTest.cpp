@@ -32,7 +32,7 @@ TEST_F(DriverLoading, TwoDriversOfOneLibraryInitialiseOnceAndFinaliseOnceAtTheLa
 }
 
 TEST_F(DriverLoading, LibraryLackingAnEntryPointLoadsAndOnlyThatCallAnswersNotSupported) {
-    sims.Install(sim::TSimulator::PartialToken, "tavlink");
+    sims.Install(sim::TSimulator::PartialToken, SimulatedDriverName(kCardTavlink));
     const auto driver = CTokenDriver::Create(*DriverForCardType(kCardTavlink), results);
     ASSERT_TRUE(driver->IsLoaded());
     CK_UTF8CHAR label[32] = {};
@@ -139,9 +139,7 @@ TEST_F(DriverLoading, EveryDriverOfTheTableLoadsUnderItsOwnLibraryName) {
 
         access.UseDriver(driver.cardType);
         EXPECT_FALSE(access.Driver().IsLoaded()) << name << " loaded before it was installed";
-        sims.Install(driver.family == DriverFamily::Hl ? sim::TSimulator::Device
-                                                       : sim::TSimulator::Token,
-                     name.substr(0, name.size() - 4));
+        InstallSimulatedDriver(sims, driver.cardType);
         access.UseDriver(driver.cardType);
         EXPECT_TRUE(access.Driver().IsLoaded()) << name;
         EXPECT_EQ(access.CardType(), driver.cardType) << name;
