@@ -3,7 +3,6 @@
 #include <cstring>
 
 #include "component/access/DriverLoading.h"
-#include "component/access/LibraryUseCounts.h"
 
 std::unique_ptr<CTokenDriver> CreatePkcs11Driver(const DriverEntry& entry, TPKCS11Error& results);
 std::unique_ptr<CTokenDriver> CreateHlDriver(const DriverEntry& entry, TPKCS11Error& results);
@@ -32,12 +31,4 @@ void CTokenDriver::KeepPublicKey(std::string_view hexText) {
         std::memcpy(caches.publicKey, hexText.data(), hexText.size());
         caches.publicKey[hexText.size()] = '\0';
     }
-}
-
-LONG CTokenDriver::AcquireLibrary(HMODULE module) {
-    return AcquireLibraryUse(module);
-}
-
-LONG CTokenDriver::ReleaseLibrary(HMODULE module) {
-    return ReleaseLibraryUse(module);
 }

@@ -95,9 +95,6 @@ public:
     Pkcs11Table& Pkcs11() { return p11; }
     HlTable& Hl() { return hl; }
 
-    static LONG AcquireLibrary(HMODULE module);
-    static LONG ReleaseLibrary(HMODULE module);
-
 protected:
     CTokenDriver(const DriverEntry& entry, TPKCS11Error& results);
 

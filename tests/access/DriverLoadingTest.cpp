@@ -170,34 +170,34 @@ HMODULE FakeModule(uintptr_t n) {
 TEST(LibraryUseCounts, CountsEachLibraryAndForgetsItAfterItsLastUser) {
     const HMODULE a = FakeModule(0x1000);
     const HMODULE b = FakeModule(0x2000);
-    EXPECT_EQ(CTokenDriver::AcquireLibrary(a), 1);
-    EXPECT_EQ(CTokenDriver::AcquireLibrary(a), 2);
-    EXPECT_EQ(CTokenDriver::AcquireLibrary(b), 1);
-    EXPECT_EQ(CTokenDriver::ReleaseLibrary(a), 1);
-    EXPECT_EQ(CTokenDriver::ReleaseLibrary(a), 0);
-    EXPECT_EQ(CTokenDriver::ReleaseLibrary(a), 0); // no longer held
-    EXPECT_EQ(CTokenDriver::AcquireLibrary(a), 1); // counted afresh
-    EXPECT_EQ(CTokenDriver::ReleaseLibrary(a), 0);
-    EXPECT_EQ(CTokenDriver::ReleaseLibrary(b), 0);
+    EXPECT_EQ(AcquireLibraryUse(a), 1);
+    EXPECT_EQ(AcquireLibraryUse(a), 2);
+    EXPECT_EQ(AcquireLibraryUse(b), 1);
+    EXPECT_EQ(ReleaseLibraryUse(a), 1);
+    EXPECT_EQ(ReleaseLibraryUse(a), 0);
+    EXPECT_EQ(ReleaseLibraryUse(a), 0); // no longer held
+    EXPECT_EQ(AcquireLibraryUse(a), 1); // counted afresh
+    EXPECT_EQ(ReleaseLibraryUse(a), 0);
+    EXPECT_EQ(ReleaseLibraryUse(b), 0);
 }
 
 TEST(LibraryUseCounts, ReleasingALibraryNeverAcquiredReportsZero) {
-    EXPECT_EQ(CTokenDriver::ReleaseLibrary(FakeModule(0x3000)), 0);
+    EXPECT_EQ(ReleaseLibraryUse(FakeModule(0x3000)), 0);
 }
 
 TEST(LibraryUseCounts, MoreLibrariesThanTheTableHoldsAreNotCounted) {
     std::vector<HMODULE> modules;
     for (uintptr_t i = 1; i <= 10; ++i) {
         modules.push_back(FakeModule(0x10000 + i));
-        EXPECT_EQ(CTokenDriver::AcquireLibrary(modules.back()), 1);
+        EXPECT_EQ(AcquireLibraryUse(modules.back()), 1);
     }
-    EXPECT_EQ(CTokenDriver::AcquireLibrary(FakeModule(0x20000)), 0);
+    EXPECT_EQ(AcquireLibraryUse(FakeModule(0x20000)), 0);
     for (const HMODULE module : modules) {
-        EXPECT_EQ(CTokenDriver::ReleaseLibrary(module), 0);
+        EXPECT_EQ(ReleaseLibraryUse(module), 0);
     }
     // Freed entries are reused.
-    EXPECT_EQ(CTokenDriver::AcquireLibrary(FakeModule(0x20000)), 1);
-    EXPECT_EQ(CTokenDriver::ReleaseLibrary(FakeModule(0x20000)), 0);
+    EXPECT_EQ(AcquireLibraryUse(FakeModule(0x20000)), 1);
+    EXPECT_EQ(ReleaseLibraryUse(FakeModule(0x20000)), 0);
 }
 
 } // namespace
