@@ -2,6 +2,7 @@
 #include "tests/support/AccessFixture.h"
 
 #include "component/access/LibraryTokenCounts.h"
+#include "component/admin/HolderRecord.h"
 
 namespace {
 
@@ -227,7 +228,9 @@ TEST_F(TokenDiscovery, DeviceCardIsReadOnceAndFillsTheHolderRecord) {
     EXPECT_EQ(NorvaEFTTokensCount(), 1);
     EXPECT_EQ(NorvaEFTTokensCount(), 1);
     EXPECT_EQ(HlCallCount("hl_get_user_data"), 1u);
-    const UserRecord& record = access.Driver().Caches().record;
+    UserRecord record = {};
+    EXPECT_EQ(ReadUserRecord(access, record), ZTNoError);
+    EXPECT_EQ(HlCallCount("hl_get_user_data"), 1u); // the record came with the card
     EXPECT_STREQ(record.UserID, "U-17");
     EXPECT_STREQ(record.LastName, "Levi");
     EXPECT_STREQ(record.FirstName, "Dana");
