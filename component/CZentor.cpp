@@ -15,8 +15,7 @@ CZentor::CZentor(IUnknown* controlling, std::unique_ptr<IUploadPrompt> userPromp
 
 CZentor::~CZentor() {
     // The driver goes before the module lets go of its lock.
-    access.EndSession();
-    access.DropDriver();
+    access.Release();
     CNorvaDigitalIDIFModule::Unlock();
 }
 
@@ -112,8 +111,8 @@ HRESULT CZentor::get_LastZTError(TZentorError* pVal) {
     if (pVal == nullptr) {
         return E_POINTER;
     }
+    const CTokenAccess::CSessionScope scope(access); // reading the result ends the session
     *pVal = LastZTError;
-    access.EndSession();
     return S_OK;
 }
 
@@ -121,8 +120,8 @@ HRESULT CZentor::get_PKCS11Error(TPKCS11Error* pVal) {
     if (pVal == nullptr) {
         return E_POINTER;
     }
+    const CTokenAccess::CSessionScope scope(access); // reading the result ends the session
     *pVal = access.LastDriverResult();
-    access.EndSession();
     return S_OK;
 }
 

@@ -14,10 +14,10 @@ namespace {
 // A get: the field as the record read left it ("" when nothing could be read).
 HRESULT GetName(CTokenAccess& access, TZentorError& last, RecordField field, BSTR* pVal) {
     return NoThrow([&] {
+        const CTokenAccess::CSessionScope scope(access);
         UserRecord record = {};
         last = ReadUserRecord(access, record);
         PutText(ToBstr(FieldText(record, field), CP_ACP), pVal);
-        access.EndSession();
         return S_OK;
     });
 }
@@ -27,13 +27,13 @@ HRESULT GetName(CTokenAccess& access, TZentorError& last, RecordField field, BST
 // other fields would be lost): the put reports the code that its write would have given.
 HRESULT PutName(CTokenAccess& access, TZentorError& last, RecordField field, BSTR value) {
     return NoThrow([&] {
+        const CTokenAccess::CSessionScope scope(access);
         UserRecord record = {};
         last = ReadUserRecordForUpdate(access, record);
         if (last == ZTNoError) {
             SetFieldText(record, field, ToAnsiText(value, CP_ACP));
             last = WriteUserRecord(access, record);
         }
-        access.EndSession();
         return S_OK;
     });
 }
@@ -106,20 +106,20 @@ HRESULT CZentor::FormatToken(BSTR SOPassword, TZentorError* RetVal) {
 HRESULT CZentor::FullFormatToken(BSTR NewPIN, BSTR SOPassword, BSTR UserID, BSTR FirstName,
                                  BSTR LastName, BSTR KeyLength, BSTR* pVal) {
     return NoThrow([&] {
+        const CTokenAccess::CSessionScope whole(access);
         std::string key;
         TZentorError step = ZTNoError;
         FormatToken(SOPassword, &step);
         if (step == ZTNoError) {
-            access.EndSession();
+            const CTokenAccess::CSessionScope scope(access, SessionStart::Fresh);
             step = SetUserPinAsOfficer(access, NewPIN, SOPassword);
-            access.EndSession();
         }
         if (step == ZTNoError) {
             GenerateKeysCustom(NewPIN, KeyLength, &step);
         }
         if (step == ZTNoError) {
+            const CTokenAccess::CSessionScope scope(access);
             step = ReadPublicKey(access, key);
-            access.EndSession();
         }
         if (step == ZTNoError) {
             // The names are written after the key; their outcomes are not reported.
@@ -128,7 +128,6 @@ HRESULT CZentor::FullFormatToken(BSTR NewPIN, BSTR SOPassword, BSTR UserID, BSTR
             put_LastName(LastName);
         }
         LastZTError = step;
-        access.EndSession();
         PutText(ToBstr(key, CP_ACP), pVal);
         return S_OK;
     });

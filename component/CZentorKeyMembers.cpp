@@ -19,8 +19,10 @@ HRESULT CZentor::GenerateKeysCustom(BSTR PIN, BSTR KeyLength, TZentorError* RetV
 HRESULT CZentor::get_PublicKey(BSTR* pVal) {
     return NoThrow([&] {
         std::string text;
-        LastZTError = ReadPublicKey(access, text);
-        access.EndSession();
+        {
+            const CTokenAccess::CSessionScope scope(access);
+            LastZTError = ReadPublicKey(access, text);
+        }
         PutText(ToBstr(text, CP_ACP), pVal);
         return S_OK;
     });

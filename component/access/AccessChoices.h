@@ -30,3 +30,16 @@ enum class Visibility {
     Public,
     Private,
 };
+
+// Whether the current driver can do what only PKCS#11 tokens do.
+enum class TokenOnly {
+    Possible, // a PKCS#11 library, or no driver chosen yet
+    Refused,  // the device, with its card present; 84 is recorded for PKCS11Error
+    NoToken,  // the device, with no card that answered
+};
+
+// Where a CTokenAccess::CSessionScope starts.
+enum class SessionStart {
+    AsLeft, // with whatever session an earlier operation left
+    Fresh,  // with no session: one left open is ended first
+};

@@ -1,34 +1,38 @@
-// The driver of a CTokenAccess: replacing it, the DriversInstalled probe, and the entry
-// tables that calls go through.
+// The driver of a CTokenAccess: replacing it, ending its session, and the
+// DriversInstalled probe.
 #include "component/access/CTokenAccess.h"
 
 #include <array>
-
-CTokenAccess::~CTokenAccess() {
-    if (driver) {
-        EndSession();
-        DropDriver();
-    }
-}
 
 void CTokenAccess::UseDriver(LONG cardType) {
     // The old library is finalised (or sent hl_off) before the next one is loaded and
     // initialised, and what was learned through it is forgotten with it.
     driver.reset();
-    caches = {};
-    sessionOpen = false;
-    loggedIn = false;
-    if (DriverLibraryName(cardType) != nullptr) {
-        driver = std::make_unique<CTokenDriver>(DriverLibraryName(cardType), cardType);
+    if (const DriverEntry* entry = DriverForCardType(cardType)) {
+        driver = CTokenDriver::Create(*entry, lastResult);
+    }
+}
+
+void CTokenAccess::Release() {
+    if (driver) {
+        EndSession();
+        UseDriver(0);
+    }
+}
+
+void CTokenAccess::EndSession() {
+    if (driver) {
+        driver->EndSession();
     }
 }
 
 bool CTokenAccess::DriversInstalled() {
-    // All three are loaded before any is tested, and destroyed in reverse order.
-    const LONG cardTypes[] = {kCardTavlink, kCardBrevo, kCardEtPkcs11};
-    std::array<std::unique_ptr<CTokenDriver>, 3> probes;
+    // All are loaded before any is tested, and destroyed in reverse order. The probes
+    // make no recorded calls.
+    TPKCS11Error unreported = ZT_CKR_OK;
+    std::array<std::unique_ptr<CTokenDriver>, kDriverCount> probes;
     for (size_t i = 0; i < probes.size(); ++i) {
-        probes[i] = std::make_unique<CTokenDriver>(DriverLibraryName(cardTypes[i]), cardTypes[i]);
+        probes[i] = CTokenDriver::Create(DriverTable()[i], unreported);
     }
     bool installed = false;
     for (const auto& probe : probes) {
@@ -40,29 +44,12 @@ bool CTokenAccess::DriversInstalled() {
     return installed;
 }
 
-namespace {
-
-// Tables of stubs only, for calls made while no driver is chosen.
-struct StubTables {
-    StubTables() {
-        ResolvePkcs11Table(nullptr, p11);
-        ResolveHlTable(nullptr, hl);
+TZentorError CTokenAccess::LoginToToken(CK_USER_TYPE userType, BSTR pin, LoginDepth depth) {
+    EndSession(); // a login starts from no session
+    CK_SLOT_ID slot = 0;
+    const TZentorError selected = SelectToken(TokenScope::Service, slot, Families::All);
+    if (selected != ZTNoError) {
+        return selected;
     }
-    Pkcs11Table p11 = {};
-    HlTable hl = {};
-};
-
-StubTables& Stubs() {
-    static StubTables stubs;
-    return stubs;
-}
-
-} // namespace
-
-Pkcs11Table& CTokenAccess::Pkcs11() {
-    return driver ? driver->Pkcs11() : Stubs().p11;
-}
-
-HlTable& CTokenAccess::Hl() {
-    return driver ? driver->Hl() : Stubs().hl;
+    return driver->LogIn(slot, userType, pin, depth);
 }

@@ -1,71 +1,34 @@
 #include "component/access/CTokenDriver.h"
 
-#include "component/access/LibraryUseCounts.h"
+#include <cstring>
 
-namespace {
+#include "component/access/DriverLoading.h"
 
-struct CardLibrary {
-    LONG cardType;
-    const char* libraryName;
-};
+std::unique_ptr<CTokenDriver> CreatePkcs11Driver(const DriverEntry& entry, TPKCS11Error& results);
+std::unique_ptr<CTokenDriver> CreateHlDriver(const DriverEntry& entry, TPKCS11Error& results);
 
-constexpr CardLibrary kCardLibraries[] = {
-    {kCardTavlink, "tavlink.dll"},
-    {kCardBrevo, "brevo32.dll"},
-    {kCardEtPkcs11, "eTpkcs11.dll"},
-};
-
-void Initialise(void* table) {
-    CK_C_INITIALIZE_ARGS args = {};
-    args.flags = CKF_OS_LOCKING_OK;
-    static_cast<Pkcs11Table*>(table)->C_Initialize(&args);
+std::unique_ptr<CTokenDriver> CTokenDriver::Create(const DriverEntry& entry,
+                                                   TPKCS11Error& results) {
+    return entry.family == DriverFamily::Hl ? CreateHlDriver(entry, results)
+                                            : CreatePkcs11Driver(entry, results);
 }
 
-void Finalise(void* table) {
-    static_cast<Pkcs11Table*>(table)->C_Finalize(nullptr);
-}
-
-} // namespace
-
-const char* DriverLibraryName(LONG cardType) {
-    for (const CardLibrary& entry : kCardLibraries) {
-        if (entry.cardType == cardType) {
-            return entry.libraryName;
-        }
-    }
-    return nullptr;
-}
-
-CTokenDriver::CTokenDriver(const char* libraryName, LONG cardType)
-    : module(LoadLibraryA(libraryName)), cardType(cardType) {
-    ResolveHlTable(IsHl() ? module : nullptr, hl);
-    ResolvePkcs11Table(IsHl() ? nullptr : module, p11);
-    if (IsHl() || module == nullptr) {
-        return;
-    }
-    // The first user of this library in the process initialises it. The result is
-    // deliberately not looked at: a library that failed to initialise shows it in the
-    // next recorded call.
-    AcquireLibraryUse(module, Initialise, &p11);
+CTokenDriver::CTokenDriver(const DriverEntry& entry, TPKCS11Error& results)
+    : entry(entry), module(LoadDriverLibrary(entry)), results(results) {
+    const bool hlFamily = entry.family == DriverFamily::Hl;
+    ResolveHlTable(hlFamily ? module : nullptr, hl);
+    ResolvePkcs11Table(hlFamily ? nullptr : module, p11);
 }
 
 CTokenDriver::~CTokenDriver() {
-    if (module == nullptr) {
-        return;
+    if (module != nullptr) {
+        FreeLibrary(module);
     }
-    if (IsHl()) {
-        hl.hl_off(hlHandle); // also with no handle open (-1)
-    } else {
-        ReleaseLibraryUse(module, Finalise, &p11);
-    }
-    FreeLibrary(module);
-    module = nullptr;
 }
 
-LONG CTokenDriver::AcquireLibrary(HMODULE module) {
-    return AcquireLibraryUse(module);
-}
-
-LONG CTokenDriver::ReleaseLibrary(HMODULE module) {
-    return ReleaseLibraryUse(module);
+void CTokenDriver::KeepPublicKey(std::string_view hexText) {
+    if (hexText.size() < kPublicKeyCacheSize) {
+        std::memcpy(caches.publicKey, hexText.data(), hexText.size());
+        caches.publicKey[hexText.size()] = '\0';
+    }
 }

@@ -41,32 +41,33 @@ TZentorError CTokenAccess::FindObject(CK_OBJECT_CLASS objectClass, BSTR label,
                                       CK_OBJECT_HANDLE& handle, Visibility visibility) {
     CAttributeTemplate attributes;
     AddSearch(attributes, objectClass, label, visibility);
-    CK_RV rv =
-        Call(&Pkcs11Table::C_FindObjectsInit, session, attributes.Build(), attributes.Count());
+    CK_RV rv = driver->Call(&Pkcs11Table::C_FindObjectsInit, driver->Session(), attributes.Build(),
+                            attributes.Count());
     TZentorError result = MapSearchFailure(SearchStage::Init);
     if (rv == CKR_OK) {
         CK_OBJECT_HANDLE found[kMaxMatches] = {};
         CK_ULONG foundCount = 0;
-        rv = Call(&Pkcs11Table::C_FindObjects, session, found, kMaxMatches, &foundCount);
+        rv = driver->Call(&Pkcs11Table::C_FindObjects, driver->Session(), found, kMaxMatches,
+                          &foundCount);
         result = rv != CKR_OK ? MapSearchFailure(SearchStage::Find) : MapSearchCount(foundCount);
         if (result == ZTNoError) {
             handle = found[0];
         }
     }
     // Also after a failed start, so that no search is left active in the session.
-    CallUnrecorded(&Pkcs11Table::C_FindObjectsFinal, session);
+    driver->CallUnrecorded(&Pkcs11Table::C_FindObjectsFinal, driver->Session());
     return result;
 }
 
 TZentorError CTokenAccess::EnterDataSession(BSTR pin, Visibility visibility) {
-    EndSession();
+    EndSession(); // the data session starts from none, and is left open for the caller
     // A service token is required; the hl_* device keeps no data objects.
     CK_SLOT_ID slot = 0;
     const TZentorError selected = SelectToken(TokenScope::Service, slot, Families::Pkcs11Only);
     if (selected != ZTNoError) {
         return selected;
     }
-    return Login(slot, CKU_USER, pin, DepthFor(visibility));
+    return driver->LogIn(slot, CKU_USER, pin, DepthFor(visibility));
 }
 
 TZentorError CTokenAccess::ReadDataObject(BSTR pin, BSTR label, CK_BYTE* buffer, CK_ULONG& length,
@@ -82,8 +83,8 @@ TZentorError CTokenAccess::ReadDataObject(BSTR pin, BSTR label, CK_BYTE* buffer,
     }
     CAttributeTemplate value;
     value.AddBuffer(CKA_VALUE, buffer, length);
-    const CK_RV rv =
-        Call(&Pkcs11Table::C_GetAttributeValue, session, handle, value.Build(), CK_ULONG{1});
+    const CK_RV rv = driver->Call(&Pkcs11Table::C_GetAttributeValue, driver->Session(), handle,
+                                  value.Build(), CK_ULONG{1});
     if (rv != CKR_OK) {
         return ZTGetAttributeValueFailed;
     }
@@ -109,8 +110,8 @@ TZentorError CTokenAccess::WriteDataObject(BSTR pin, BSTR label, const CK_BYTE* 
     if (found == ZTNoError) {
         CAttributeTemplate update;
         update.AddBuffer(CKA_VALUE, value, length);
-        const CK_RV rv =
-            Call(&Pkcs11Table::C_SetAttributeValue, session, handle, update.Build(), CK_ULONG{1});
+        const CK_RV rv = driver->Call(&Pkcs11Table::C_SetAttributeValue, driver->Session(), handle,
+                                      update.Build(), CK_ULONG{1});
         return rv == CKR_OK ? ZTNoError : ZTSetAttributeValueFailed;
     }
     if (found != ZTDataItemNotFound) {
@@ -120,8 +121,8 @@ TZentorError CTokenAccess::WriteDataObject(BSTR pin, BSTR label, const CK_BYTE* 
     AddIdentity(object, CKO_DATA, label, visibility);
     object.AddText(CKA_APPLICATION, kDataApplication);
     object.AddBuffer(CKA_VALUE, value, length);
-    const CK_RV rv =
-        Call(&Pkcs11Table::C_CreateObject, session, object.Build(), object.Count(), &handle);
+    const CK_RV rv = driver->Call(&Pkcs11Table::C_CreateObject, driver->Session(), object.Build(),
+                                  object.Count(), &handle);
     if (rv != CKR_OK) {
         return ZTCreateObjectFailed;
     }

@@ -3,21 +3,32 @@
 // for the same card, or both PKCS#11 libraries for one token), so the counts overlap.
 #pragma once
 
+#include <array>
+#include <initializer_list>
+
+#include "component/access/DriverTable.h"
 #include "platform/WinApi.h"
 
-struct LibraryTokenCounts {
-    LONG brevo = 0;
-    LONG tavlink = 0;
-    LONG etPkcs11 = 0;
+class LibraryTokenCounts {
+public:
+    LibraryTokenCounts() = default;
+    // Counts in detection order (DriversInDetectionOrder), for tests of the rules below.
+    LibraryTokenCounts(std::initializer_list<LONG> inDetectionOrder);
 
-    // Takes the tokens a library shares with an earlier one out of its count: the device
-    // library's from each PKCS#11 library that sees at least as many, then tavlink's from
-    // eTpkcs11 likewise.
+    void Set(LONG cardType, LONG count);
+    LONG Of(LONG cardType) const;
+
+    // Takes the tokens a library shares with an earlier one (in detection order) out of
+    // its count: each later library's count loses an earlier one's when it is at least
+    // as large.
     void RemoveShared();
 
-    LONG Total() const { return brevo + tavlink + etPkcs11; }
+    LONG Total() const;
 
-    // The card type of the one library whose count is 1, testing brevo32, tavlink and
-    // eTpkcs11 in that order; meaningful when the total is 1.
+    // The card type of the first library, in detection order, whose count is 1; the last
+    // library's when none is. Meaningful when the total is 1.
     LONG OnlyCardType() const;
+
+private:
+    std::array<LONG, kDriverCount> counts = {}; // in detection order
 };

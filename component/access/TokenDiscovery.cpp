@@ -1,15 +1,21 @@
 // Counting tokens, choosing a driver library automatically and choosing the one token
 // an operation works on. How a driver counts is its family's (Pkcs11Family.cpp,
-// HlFamily.cpp); the hl_* card reading is here with the hl_* count it serves.
+// HlFamily.cpp).
 #include "component/access/CTokenAccess.h"
-#include "component/access/HlCardReader.h"
 #include "component/access/LibraryTokenCounts.h"
 
 LONG CTokenAccess::CountTokens(TokenScope scope, Fallback fallback, Families families) {
     if (!driver) {
         return AutoDetectDriver(scope, families);
     }
-    return driver->Family().CountTokens(*this, scope, fallback, families);
+    if (families == Families::Pkcs11Only && driver->Family() != DriverFamily::Pkcs11) {
+        return 0;
+    }
+    const LONG count = driver->CountTokens(scope);
+    if (driver->Caches().tokenCount == 0 && fallback == Fallback::AutoDetect) {
+        return AutoDetectDriver(scope, families);
+    }
+    return count;
 }
 
 // Makes the library of `cardType` current and counts all its tokens.
@@ -19,26 +25,21 @@ LONG CTokenAccess::TryLibrary(LONG cardType) {
 }
 
 LONG CTokenAccess::AutoDetectDriver(TokenScope scope, Families families) {
-    DropDriver();
+    UseDriver(0);
     const bool service = scope == TokenScope::Service;
     LibraryTokenCounts counts;
     // Each library in turn; one that sees a service token is kept when a service token is
     // sought, and then answers as its own count would.
-    if (families == Families::All) {
-        counts.brevo = TryLibrary(kCardBrevo);
-        if (service && counts.brevo == 1 && caches.norvaTokenCount == 1) {
-            return 1;
+    for (const DriverEntry* entry : DriversInDetectionOrder()) {
+        if (families == Families::Pkcs11Only && entry->family != DriverFamily::Pkcs11) {
+            continue;
+        }
+        counts.Set(entry->cardType, TryLibrary(entry->cardType));
+        if (service && driver->Caches().norvaTokenCount == 1) {
+            return driver->Caches().ServiceCount();
         }
     }
-    counts.tavlink = TryLibrary(kCardTavlink);
-    if (service && caches.norvaTokenCount == 1) {
-        return caches.ServiceCount();
-    }
-    counts.etPkcs11 = TryLibrary(kCardEtPkcs11);
-    if (service && caches.norvaTokenCount == 1) {
-        return caches.ServiceCount();
-    }
-    DropDriver();
+    UseDriver(0);
     counts.RemoveShared();
     const LONG total = counts.Total();
     if (total != 1) {
@@ -48,43 +49,15 @@ LONG CTokenAccess::AutoDetectDriver(TokenScope scope, Families families) {
     return CountTokens(scope, Fallback::None, Families::All);
 }
 
-LONG CTokenAccess::CountHlTokens(TokenScope scope, Fallback fallback) {
-    if (!IsHl()) {
-        return fallback == Fallback::AutoDetect ? AutoDetectDriver(scope, Families::All) : 0;
-    }
-    const LONG result = HlOpen() == ZTNoError ? CountInsertedCard(scope) : 0;
-    if (caches.tokenCount != 0 || fallback == Fallback::None) {
-        return result;
-    }
-    return AutoDetectDriver(scope, Families::All);
-}
-
-LONG CTokenAccess::CountInsertedCard(TokenScope scope) {
-    if (HlCall(&HlTable::hl_is_media_available, driver->HlHandle()) != HL_OK) {
-        caches.slotCount = 0;
-        caches.tokenCount = 0;
-        caches.norvaTokenCount = 0;
-        caches.hlKeyLength = 0;
-        return 0;
-    }
-    if (caches.slotCount == 0) {
-        ReadInsertedCard(driver->Hl(), driver->HlHandle(), caches); // once per inserted card
-    }
-    if (scope == TokenScope::Any) {
-        return 1;
-    }
-    return caches.record.UserID[0] != '\0' ? 1 : 0;
-}
-
 LONG CTokenAccess::CountForCaller(TokenScope scope) {
+    const CSessionScope session(*this);
     LONG count = CountTokens(scope, Fallback::AutoDetect, Families::All);
     // A reader that could not describe its token may belong to another library's
     // device: forget the driver and let automatic choice look at all of them.
-    if (count == 0 && driver && caches.pendrelReaderCount > 0) {
-        DropDriver();
+    if (count == 0 && driver && driver->Caches().pendrelReaderCount > 0) {
+        UseDriver(0);
         count = CountTokens(scope, Fallback::AutoDetect, Families::All);
     }
-    EndSession();
     return count;
 }
 
@@ -96,6 +69,7 @@ TZentorError CTokenAccess::SelectToken(TokenScope scope, CK_SLOT_ID& slot, Famil
     if (count <= 0 || !driver) {
         return ZTLabeledTokenNotFound;
     }
+    const TokenCaches& caches = driver->Caches();
     if (scope == TokenScope::Any) {
         slot = caches.anySlot;
         return ZTNoError;

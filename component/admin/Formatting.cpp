@@ -32,18 +32,19 @@ TZentorError InitialiseToken(CTokenAccess& access, BSTR soPassword) {
         return selected;
     }
     // The label is about to change: the next count must look at the slots again.
-    access.ResetSlotCache();
-    access.CallUnrecorded(&Pkcs11Table::C_CloseAllSessions, slot);
+    CTokenDriver& driver = access.Driver();
+    driver.ForgetSlots();
+    driver.CallUnrecorded(&Pkcs11Table::C_CloseAllSessions, slot);
     std::string password = PinText(soPassword);
     CK_UTF8CHAR label[sizeof kCompanyLabel - 1];
     std::copy(kCompanyLabel, kCompanyLabel + sizeof label, label);
-    const CK_RV rv = access.Call(&Pkcs11Table::C_InitToken, slot,
+    const CK_RV rv = driver.Call(&Pkcs11Table::C_InitToken, slot,
                                  reinterpret_cast<CK_UTF8CHAR*>(password.data()),
                                  CK_ULONG{Utf16Length(soPassword)}, label);
     if (rv != CKR_OK) {
         return ZTInitTokenFailed;
     }
-    access.ResetSlotCache();
+    driver.ForgetSlots();
     return ZTNoError;
 }
 
@@ -57,14 +58,16 @@ std::string CreateTimeText(const std::tm& time) {
 }
 
 TZentorError FormatServiceToken(CTokenAccess& access, BSTR soPassword) {
-    access.EndSession();
-    const TZentorError result = InitialiseToken(access, soPassword);
+    TZentorError result = ZTNoError;
+    {
+        const CTokenAccess::CSessionScope scope(access, SessionStart::Fresh);
+        result = InitialiseToken(access, soPassword);
+    }
     if (result == ZTNoError) {
-        access.EndSession();
+        const CTokenAccess::CSessionScope scope(access);
         UserRecord record = {};
         SetFieldText(record, kCreateTimeField, CreateTimeText(LocalTimeNow()));
         WriteUserRecord(access, record); // the token is formatted whatever this answers
     }
-    access.EndSession();
     return result;
 }

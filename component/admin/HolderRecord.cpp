@@ -33,7 +33,7 @@ TZentorError ReadIntoCache(CTokenAccess& access) {
     const TZentorError result = access.ReadDataObject(
         nullptr, label.Get(), reinterpret_cast<CK_BYTE*>(&stored), length, Visibility::Public);
     if (result == ZTNoError) {
-        access.Caches().record = stored; // a shorter value leaves zero bytes after it
+        access.Driver().KeepRecord(stored); // a shorter value leaves zero bytes after it
     }
     return result;
 }
@@ -48,10 +48,11 @@ TZentorError ReadUserRecord(CTokenAccess& access, UserRecord& record) {
         return selected;
     }
     TZentorError result = ZTNoError;
-    if (!access.IsHl() && access.Caches().record.UserID[0] == '\0') {
+    const CTokenDriver& driver = access.Driver();
+    if (!driver.DataComesWithCard() && driver.Caches().record.UserID[0] == '\0') {
         result = ReadIntoCache(access);
     }
-    record = access.Caches().record;
+    record = driver.Caches().record;
     return result;
 }
 
@@ -63,7 +64,7 @@ TZentorError ReadUserRecordForUpdate(CTokenAccess& access, UserRecord& record) {
 TZentorError WriteUserRecord(CTokenAccess& access, const UserRecord& record) {
     CK_SLOT_ID slot = 0;
     const TZentorError selected = access.SelectToken(TokenScope::Service, slot, Families::All);
-    if (selected != ZTNoError || access.IsHl()) {
+    if (selected != ZTNoError || access.Driver().DataComesWithCard()) {
         return selected;
     }
     UserRecord value = record;
@@ -72,7 +73,7 @@ TZentorError WriteUserRecord(CTokenAccess& access, const UserRecord& record) {
         access.WriteDataObject(nullptr, label.Get(), reinterpret_cast<const CK_BYTE*>(&value),
                                kUserRecordSize, Visibility::Public);
     // The token is the truth: after a refused write the next read asks it again.
-    access.Caches().record = result == ZTNoError ? record : UserRecord{};
+    access.Driver().KeepRecord(result == ZTNoError ? record : UserRecord{});
     return result;
 }
 

@@ -18,6 +18,9 @@ static_assert(sizeof kDefaultPinState == sizeof kDefaultUserPin);
 // record's read and write codes do not change the PIN operation's outcome; a record that
 // could not be read is left as it is rather than rewritten without its other fields.
 void UpdatePinState(CTokenAccess& access, const char (&state)[sizeof kDefaultUserPin]) {
+    if (access.Driver().DataComesWithCard()) {
+        return; // the device's record comes with its card and is not written
+    }
     UserRecord record = {};
     if (ReadUserRecordForUpdate(access, record) != ZTNoError) {
         return;
@@ -32,29 +35,6 @@ bool BeginsWithDefaultPin(BSTR pin) {
            ansi.compare(0, kDefaultPinLength, kDefaultUserPin) == 0;
 }
 
-TZentorError ChangeOnDevice(CTokenAccess& access, BSTR oldPin, BSTR newPin) {
-    // Typed as on a Hebrew keyboard, exactly as the device's logon receives a PIN.
-    const std::string oldTyped = ToHebrewKeyboard(ToAnsiText(oldPin, CP_ACP));
-    const std::string newTyped = ToHebrewKeyboard(ToAnsiText(newPin, CP_ACP));
-    const int32_t answer = access.HlCall(&HlTable::hl_change_password, access.HlHandle(),
-                                         oldTyped.c_str(), newTyped.c_str());
-    return answer == HL_OK ? ZTNoError : ZTInitPINFailed;
-}
-
-TZentorError ChangeOnToken(CTokenAccess& access, BSTR oldPin, BSTR newPin) {
-    std::string oldBytes = PinText(oldPin);
-    std::string newBytes = PinText(newPin);
-    const CK_RV rv =
-        access.Call(&Pkcs11Table::C_SetPIN, access.Session(),
-                    reinterpret_cast<CK_UTF8CHAR*>(oldBytes.data()), CK_ULONG{Utf16Length(oldPin)},
-                    reinterpret_cast<CK_UTF8CHAR*>(newBytes.data()), CK_ULONG{Utf16Length(newPin)});
-    if (rv != CKR_OK) {
-        return ZTInitPINFailed;
-    }
-    UpdatePinState(access, kDefaultUserPin);
-    return ZTNoError;
-}
-
 } // namespace
 
 TZentorError SetUserPinAsOfficer(CTokenAccess& access, BSTR newPin, BSTR soPassword) {
@@ -62,9 +42,10 @@ TZentorError SetUserPinAsOfficer(CTokenAccess& access, BSTR newPin, BSTR soPassw
     if (login != ZTNoError) {
         return login;
     }
+    CTokenDriver& driver = access.Driver();
     std::string pinBytes = PinText(newPin);
     const CK_RV rv =
-        access.Call(&Pkcs11Table::C_InitPIN, access.Session(),
+        driver.Call(&Pkcs11Table::C_InitPIN, driver.Session(),
                     reinterpret_cast<CK_UTF8CHAR*>(pinBytes.data()), CK_ULONG{Utf16Length(newPin)});
     if (rv != CKR_OK) {
         return ZTInitPINFailed;
@@ -74,33 +55,33 @@ TZentorError SetUserPinAsOfficer(CTokenAccess& access, BSTR newPin, BSTR soPassw
 }
 
 TZentorError InitUserPin(CTokenAccess& access, BSTR newPin, BSTR soPassword) {
-    access.EndSession();
-    TZentorError result = ZTInitPINFailed;
-    if (!access.IsHl()) {
+    const CTokenAccess::CSessionScope scope(access, SessionStart::Fresh);
+    switch (access.CheckTokenOnly()) {
+    case TokenOnly::Possible:
         // No driver chosen yet, or a PKCS#11 one. With none chosen the login chooses it, and
         // where the only card is the hl_* device that login offers the device the officer's
-        // password, as the login of every operation would; a refusal costs the holder's PIN
-        // a try. Only a device driver chosen beforehand is kept from that below.
-        result = SetUserPinAsOfficer(access, newPin, soPassword);
-    } else if (access.CountHlTokens(TokenScope::Any, Fallback::None) > 0) {
-        access.Record(CKR_FUNCTION_NOT_SUPPORTED);
-    } else {
-        // The device driver is chosen and no card answered its count: the officer's
-        // password is not offered to a card inserted meanwhile. What the login would have
-        // found first: no token.
-        result = ZTLabeledTokenNotFound;
+        // password, as the login of every operation would; a refusal costs the holder's PIN a
+        // try. Only a device driver chosen beforehand is kept from that below.
+        return SetUserPinAsOfficer(access, newPin, soPassword);
+    case TokenOnly::Refused:
+        return ZTInitPINFailed;
+    case TokenOnly::NoToken:
+        break;
     }
-    access.EndSession();
-    return result;
+    // The device driver is chosen and no card answered its count: the officer's password is
+    // not offered to a card inserted meanwhile, which would cost the holder's PIN a try. What
+    // the login would have found first: no token.
+    return ZTLabeledTokenNotFound;
 }
 
 TZentorError ChangeUserPin(CTokenAccess& access, BSTR oldPin, BSTR newPin) {
-    access.EndSession();
+    const CTokenAccess::CSessionScope scope(access);
     TZentorError result = access.LoginToToken(CKU_USER, oldPin, LoginDepth::User);
     if (result == ZTNoError || result == ZTLoginPinExpired) {
-        result = access.IsHl() ? ChangeOnDevice(access, oldPin, newPin)
-                               : ChangeOnToken(access, oldPin, newPin);
+        result = access.Driver().ChangePin(oldPin, newPin);
+        if (result == ZTNoError) {
+            UpdatePinState(access, kDefaultUserPin);
+        }
     }
-    access.EndSession();
     return result;
 }

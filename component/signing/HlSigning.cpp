@@ -22,12 +22,12 @@ class CHlSigning : public ISigningFamily {
 public:
     TZentorError Sign(CTokenAccess& access, std::span<const uint8_t> data, SignStep step,
                       std::vector<uint8_t>& signature) const override {
-        const int32_t handle = access.HlHandle();
-        access.HlCall(&HlTable::hl_change_def_int_param, handle, kSignParameter,
-                      kSignParameterValue);
+        const int32_t handle = access.Driver().HlHandle();
+        access.Driver().HlCall(&HlTable::hl_change_def_int_param, handle, kSignParameter,
+                               kSignParameterValue);
         const TZentorError failure =
             step == SignStep::DecryptFirst ? ZTDecryptFailed : ZTSignRecoverFailed;
-        const LONG keyLength = access.Caches().hlKeyLength;
+        const LONG keyLength = access.Driver().Caches().hlKeyLength;
         if (keyLength < 1 || static_cast<size_t>(keyLength) > kBlockRoom) {
             return failure;
         }
@@ -38,13 +38,13 @@ public:
                 return ZTInvalidDataType;
             }
             std::vector<uint8_t> decrypted(kBlockRoom, 0);
-            if (access.HlCall(&HlTable::hl_RSA_decrypt, handle, data.data(), decrypted.data(), 0) !=
-                HL_OK) {
+            if (access.Driver().HlCall(&HlTable::hl_RSA_decrypt, handle, data.data(),
+                                       decrypted.data(), 0) != HL_OK) {
                 return failure;
             }
             // The private-key operation once more, on the decrypted block, is the signature.
-            if (access.HlCall(&HlTable::hl_RSA_decrypt, handle, decrypted.data(), signature.data(),
-                              0) != HL_OK) {
+            if (access.Driver().HlCall(&HlTable::hl_RSA_decrypt, handle, decrypted.data(),
+                                       signature.data(), 0) != HL_OK) {
                 return failure;
             }
         } else {
@@ -52,9 +52,10 @@ public:
                 return ZTInvalidDataType;
             }
             static const uint8_t none = 0;
-            if (access.HlCall(&HlTable::hl_sign, handle, data.empty() ? &none : data.data(),
-                              static_cast<int32_t>(data.size()), signature.data(), 0,
-                              kPkcs1Padding) != HL_OK) {
+            if (access.Driver().HlCall(&HlTable::hl_sign, handle,
+                                       data.empty() ? &none : data.data(),
+                                       static_cast<int32_t>(data.size()), signature.data(), 0,
+                                       kPkcs1Padding) != HL_OK) {
                 return failure;
             }
         }
@@ -67,15 +68,16 @@ public:
         if (data.size() > static_cast<size_t>(kLargestCount) || room > kDigestRoom) {
             return ZTSignRecoverFailed;
         }
-        const int32_t handle = access.HlHandle();
+        const int32_t handle = access.Driver().HlHandle();
         HlHashDetails details = {};
         details.size = HL_HASH_DETAILS_SIZE;
         std::array<uint8_t, HL_HASH_CONTEXT_SIZE> context = {};
-        if (access.HlCall(&HlTable::hl_get_hash_alg_details, handle, HL_HASH_SHA1, &details) !=
+        if (access.Driver().HlCall(&HlTable::hl_get_hash_alg_details, handle, HL_HASH_SHA1,
+                                   &details) != HL_OK ||
+            access.Driver().HlCall(&HlTable::hl_init_hash, handle, HL_HASH_SHA1, context.data()) !=
                 HL_OK ||
-            access.HlCall(&HlTable::hl_init_hash, handle, HL_HASH_SHA1, context.data()) != HL_OK ||
-            access.HlCall(&HlTable::hl_cont_hash, context.data(), data.data(),
-                          static_cast<int32_t>(data.size())) != HL_OK) {
+            access.Driver().HlCall(&HlTable::hl_cont_hash, context.data(), data.data(),
+                                   static_cast<int32_t>(data.size())) != HL_OK) {
             return ZTSignRecoverFailed;
         }
         // hl_end_hash writes as many bytes as the description names: they must fit.
@@ -83,7 +85,7 @@ public:
             return ZTSignRecoverFailed;
         }
         digest.assign(kDigestRoom, 0);
-        if (access.HlCall(&HlTable::hl_end_hash, context.data(), digest.data()) != HL_OK) {
+        if (access.Driver().HlCall(&HlTable::hl_end_hash, context.data(), digest.data()) != HL_OK) {
             return ZTSignRecoverFailed;
         }
         digest.resize(static_cast<size_t>(details.digestLength));
@@ -98,6 +100,20 @@ const ISigningFamily& HlSigning() {
     return family;
 }
 
-const ISigningFamily& SigningFamilyOf(const CTokenAccess& access) {
-    return &access.Family() == &HlFamily() ? HlSigning() : Pkcs11Signing();
+const ISigningFamily& SigningFamilyOf(CTokenAccess& access) {
+    // Each driver family of the driver table has its signing family.
+    static constexpr struct {
+        DriverFamily family;
+        const ISigningFamily& (*signing)();
+    } kSigningFamilies[] = {
+        {DriverFamily::Pkcs11, &Pkcs11Signing},
+        {DriverFamily::Hl, &HlSigning},
+    };
+    const DriverFamily family = access.Driver().Family();
+    for (const auto& entry : kSigningFamilies) {
+        if (entry.family == family) {
+            return entry.signing();
+        }
+    }
+    return Pkcs11Signing();
 }

@@ -32,5 +32,6 @@ public:
 
 const ISigningFamily& Pkcs11Signing();
 const ISigningFamily& HlSigning();
-// The family of the access's current driver (which must exist).
-const ISigningFamily& SigningFamilyOf(const CTokenAccess& access);
+// The signing family of the access's current driver (which must exist), chosen by the
+// driver's family in the driver table.
+const ISigningFamily& SigningFamilyOf(CTokenAccess& access);

@@ -46,11 +46,11 @@ TZentorError GenerateInSession(CTokenAccess& access, CK_ULONG modulusBits) {
     CK_MECHANISM mechanism = {CKM_RSA_PKCS_KEY_PAIR_GEN, nullptr, 0};
     CK_OBJECT_HANDLE publicKey = 0;
     CK_OBJECT_HANDLE privateKey = 0;
-    const CK_RV rv = access.Call(&Pkcs11Table::C_GenerateKeyPair, access.Session(), &mechanism,
-                                 publicHalf.Build(), publicHalf.Count(), privateHalf.Build(),
-                                 privateHalf.Count(), &publicKey, &privateKey);
+    const CK_RV rv = access.Driver().Call(
+        &Pkcs11Table::C_GenerateKeyPair, access.Driver().Session(), &mechanism, publicHalf.Build(),
+        publicHalf.Count(), privateHalf.Build(), privateHalf.Count(), &publicKey, &privateKey);
     // Whatever the driver answered, a key read before may no longer be the token's.
-    access.Caches().publicKey[0] = '\0';
+    access.Driver().ForgetPublicKey();
     return rv == CKR_OK ? ZTNoError : ZTGenerateKeyPairFailed;
 }
 
@@ -62,15 +62,10 @@ CK_ULONG ModulusBitsFor(BSTR keyLength) {
 }
 
 TZentorError GenerateKeyPair(CTokenAccess& access, BSTR pin, CK_ULONG modulusBits) {
-    if (access.IsHl() && access.CountHlTokens(TokenScope::Any, Fallback::None) > 0) {
-        access.Record(CKR_FUNCTION_NOT_SUPPORTED);
+    if (access.CheckTokenOnly() == TokenOnly::Refused) {
         return ZTGenerateKeyPairFailed;
     }
-    access.EndSession();
-    TZentorError result = access.LoginToToken(CKU_USER, pin, LoginDepth::User);
-    if (result == ZTNoError) {
-        result = GenerateInSession(access, modulusBits);
-    }
-    access.EndSession();
-    return result;
+    const CTokenAccess::CSessionScope scope(access);
+    const TZentorError result = access.LoginToToken(CKU_USER, pin, LoginDepth::User);
+    return result == ZTNoError ? GenerateInSession(access, modulusBits) : result;
 }

@@ -34,28 +34,30 @@ public:
         CK_MECHANISM mechanism = {CKM_RSA_PKCS, nullptr, 0};
         std::vector<uint8_t> decrypted;
         if (step == SignStep::DecryptFirst) {
-            if (access.Call(&Pkcs11Table::C_DecryptInit, access.Session(), &mechanism, key) !=
-                CKR_OK) {
+            if (access.Driver().Call(&Pkcs11Table::C_DecryptInit, access.Driver().Session(),
+                                     &mechanism, key) != CKR_OK) {
                 return ZTDecryptInitFailed;
             }
             decrypted.resize(kBlockRoom);
             CK_ULONG length = kBlockRoom;
-            const CK_RV rv =
-                access.Call(&Pkcs11Table::C_Decrypt, access.Session(), Bytes(data),
-                            static_cast<CK_ULONG>(data.size()), decrypted.data(), &length);
+            const CK_RV rv = access.Driver().Call(
+                &Pkcs11Table::C_Decrypt, access.Driver().Session(), Bytes(data),
+                static_cast<CK_ULONG>(data.size()), decrypted.data(), &length);
             if (!FitsRoom(rv, length, kBlockRoom)) {
                 return ZTDecryptFailed;
             }
             decrypted.resize(length);
             data = decrypted;
         }
-        if (access.Call(&Pkcs11Table::C_SignInit, access.Session(), &mechanism, key) != CKR_OK) {
+        if (access.Driver().Call(&Pkcs11Table::C_SignInit, access.Driver().Session(), &mechanism,
+                                 key) != CKR_OK) {
             return ZTSignRecoverInitFailed;
         }
         signature.resize(kBlockRoom);
         CK_ULONG length = kBlockRoom;
-        const CK_RV rv = access.Call(&Pkcs11Table::C_Sign, access.Session(), Bytes(data),
-                                     static_cast<CK_ULONG>(data.size()), signature.data(), &length);
+        const CK_RV rv =
+            access.Driver().Call(&Pkcs11Table::C_Sign, access.Driver().Session(), Bytes(data),
+                                 static_cast<CK_ULONG>(data.size()), signature.data(), &length);
         if (!FitsRoom(rv, length, kBlockRoom)) {
             return ZTSignRecoverFailed;
         }
@@ -72,13 +74,15 @@ public:
         const bool read = ReadPublicKey(access, publicKey) == ZTNoError;
         CK_MECHANISM mechanism = {read && publicKey.size() == kSha512KeyText ? CKM_SHA512 : CKM_MD5,
                                   nullptr, 0};
-        if (access.Call(&Pkcs11Table::C_DigestInit, access.Session(), &mechanism) != CKR_OK) {
+        if (access.Driver().Call(&Pkcs11Table::C_DigestInit, access.Driver().Session(),
+                                 &mechanism) != CKR_OK) {
             return ZTSignRecoverFailed;
         }
         digest.resize(kDigestRoom);
         CK_ULONG length = static_cast<CK_ULONG>(room);
-        const CK_RV rv = access.Call(&Pkcs11Table::C_Digest, access.Session(), Bytes(data),
-                                     static_cast<CK_ULONG>(data.size()), digest.data(), &length);
+        const CK_RV rv =
+            access.Driver().Call(&Pkcs11Table::C_Digest, access.Driver().Session(), Bytes(data),
+                                 static_cast<CK_ULONG>(data.size()), digest.data(), &length);
         if (!FitsRoom(rv, length, room)) {
             return ZTSignRecoverFailed;
         }

@@ -27,7 +27,7 @@ TZentorError ReadHlPublicKey(const TokenCaches& caches, std::string& hexText) {
 }
 
 TZentorError ReadModulus(CTokenAccess& access, CK_SLOT_ID slot, std::string& hexText) {
-    if (access.OpenSession(slot) != ZTNoError) {
+    if (access.Driver().LogIn(slot, CKU_USER, nullptr, LoginDepth::SessionOnly) != ZTNoError) {
         return ZTOpenSessionFailed;
     }
     const OwnedBstr label = KeyLabelBstr();
@@ -40,8 +40,9 @@ TZentorError ReadModulus(CTokenAccess& access, CK_SLOT_ID slot, std::string& hex
     std::vector<CK_BYTE> modulus(kModulusRoom);
     CAttributeTemplate attribute;
     attribute.AddBuffer(CKA_MODULUS, modulus.data(), kModulusRoom);
-    const CK_RV rv = access.Call(&Pkcs11Table::C_GetAttributeValue, access.Session(), handle,
-                                 attribute.Build(), CK_ULONG{1});
+    const CK_RV rv =
+        access.Driver().Call(&Pkcs11Table::C_GetAttributeValue, access.Driver().Session(), handle,
+                             attribute.Build(), CK_ULONG{1});
     if (rv != CKR_OK) {
         return ZTGetPublicKeyFailed;
     }
@@ -63,17 +64,18 @@ TZentorError ReadPublicKey(CTokenAccess& access, std::string& hexText) {
     if (selected != ZTNoError) {
         return selected;
     }
-    TokenCaches& caches = access.Caches();
-    if (access.IsHl()) {
-        return ReadHlPublicKey(caches, hexText);
+    CTokenDriver& driver = access.Driver();
+    const TokenCaches& caches = driver.Caches();
+    if (driver.DataComesWithCard()) {
+        return ReadHlPublicKey(caches, hexText); // the device's key came with its card
     }
     if (caches.publicKey[0] != '\0') {
         hexText = caches.publicKey;
         return ZTNoError;
     }
     const TZentorError read = ReadModulus(access, slot, hexText);
-    if (read == ZTNoError && hexText.size() < kPublicKeyCacheSize) {
-        std::memcpy(caches.publicKey, hexText.c_str(), hexText.size() + 1);
+    if (read == ZTNoError) {
+        driver.KeepPublicKey(hexText);
     }
     return read;
 }

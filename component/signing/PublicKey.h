@@ -16,5 +16,5 @@ inline constexpr size_t kMaxPublicKeyBytes = 999;
 // Selects the one service token and fills `hexText` with its public key (empty on any
 // failure). A PKCS#11 key is answered from the driver's public-key cache once read; a
 // text too long for that cache is returned but not kept. The session opened for the
-// read is left for the caller's EndSession.
+// read is left for the caller's session scope to end.
 TZentorError ReadPublicKey(CTokenAccess& access, std::string& hexText);

@@ -5,7 +5,6 @@
 
 TZentorError SignBlock(CTokenAccess& access, BSTR pin, std::span<const uint8_t> data,
                        std::string& hexSignature, SignStep step) {
-    access.EndSession();
     const TZentorError login = access.LoginToToken(CKU_USER, pin, LoginDepth::User);
     if (login != ZTNoError) {
         return login;
@@ -21,7 +20,6 @@ TZentorError SignBlock(CTokenAccess& access, BSTR pin, std::span<const uint8_t> 
 
 TZentorError DigestText(CTokenAccess& access, std::span<const uint8_t> data, size_t room,
                         std::vector<uint8_t>& digest) {
-    access.EndSession();
     const TZentorError session = access.LoginToToken(CKU_USER, nullptr, LoginDepth::SessionOnly);
     if (session != ZTNoError) {
         return session;

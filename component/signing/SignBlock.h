@@ -12,7 +12,7 @@
 
 // Ends any session, logs in with `pin` on the one service token and signs `data` (decrypted
 // first for SignStep::DecryptFirst); the signature comes back in the hexadecimal text form.
-// The logged-in session stays open for the next EndSession.
+// The logged-in session stays open until the caller's session scope ends it.
 TZentorError SignBlock(CTokenAccess& access, BSTR pin, std::span<const uint8_t> data,
                        std::string& hexSignature, SignStep step);
 

@@ -93,7 +93,7 @@ TZentorError SignUploadLines(CTokenAccess& access, BSTR pin, IUploadLineSource& 
 UploadSigning SignUpload(CTokenAccess& access, IUploadPrompt& prompt, IUploadSource& source,
                          BSTR pin, std::string_view fileName, std::string_view challenge) {
     UploadSigning result;
-    if (!access.HasDriver()) {
+    if (access.CardType() == 0) { // no driver chosen
         result.outcome = ZTNoTokenInserted;
         return result;
     }

@@ -1,11 +1,9 @@
 // Dynamic libraries over dlopen. Windows names a library "X.dll"; here a bare name of that
 // form is loaded as "libX.so" through the normal search order (so a library beside the
-// program is found through its RUNPATH $ORIGIN); a name with a path is used as it is. A
-// token driver's name with a module mapped to it (DriverMap.h) loads that module instead.
+// program is found through its RUNPATH $ORIGIN); a name with a path is used as it is.
 #include "platform/WinApi.h"
 
 #include "platform/posix/DllDirectory.h"
-#include "platform/posix/DriverMap.h"
 #include "platform/posix/Utf8.h"
 
 #include <algorithm>
@@ -60,37 +58,7 @@ void* OpenLibrary(const std::string& fileName) {
     return handle;
 }
 
-// The mapped module of a driver name. A mapping that names no usable module leaves the
-// driver absent, as if no library of that name existed.
-bool LoadMapped(const std::string& name, HMODULE& module) {
-    const norva::DriverName* driver = norva::FindDriverName(name);
-    std::string path;
-    norva::MappingScope scope{};
-    if (driver == nullptr || !norva::FindDriverMapping(*driver, path, scope)) {
-        return false;
-    }
-    void* handle = nullptr;
-    std::string detail;
-    switch (norva::OpenDriverModule(path, driver->family, handle, detail)) {
-    case norva::ModuleCheck::Loaded:
-        break;
-    case norva::ModuleCheck::Missing:
-        SetLastError(ERROR_MOD_NOT_FOUND);
-        break;
-    case norva::ModuleCheck::NotALibrary:
-    case norva::ModuleCheck::NotADriver:
-        SetLastError(ERROR_BAD_EXE_FORMAT);
-        break;
-    }
-    module = static_cast<HMODULE>(handle);
-    return true;
-}
-
 HMODULE Load(const std::string& name) {
-    HMODULE mapped = nullptr;
-    if (LoadMapped(name, mapped)) {
-        return mapped;
-    }
     void* handle = name.empty() ? nullptr : OpenLibrary(PosixLibraryName(name));
     if (handle == nullptr) {
         SetLastError(ERROR_MOD_NOT_FOUND);

@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "component/access/CAttributeTemplate.h"
-#include "tests/access/AccessFixture.h"
+#include "tests/support/AccessFixture.h"
 
 namespace {
 

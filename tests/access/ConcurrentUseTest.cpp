@@ -6,7 +6,7 @@
 
 #include "component/CNorvaDigitalIDIFModule.h"
 #include "component/CZentorFactory.h"
-#include "tests/access/AccessFixture.h"
+#include "tests/support/AccessFixture.h"
 
 namespace {
 
@@ -17,7 +17,7 @@ using ConcurrentUse = AccessTest;
 
 TEST_F(ConcurrentUse, TwoThreadsLeaveTheCountsBalancedAndEveryLibraryInitialisedWhenUsed) {
     InstallTavlink();
-    sims.PrepareToken(kServiceLabel, "87654321", "1234");
+    sims.PrepareToken(kServiceLabel, kSoPin, kUserPin);
     CZentorFactory& factory = CZentorFactory::Instance();
     const LONG locksBefore = CNorvaDigitalIDIFModule::LockCount();
     const ULONG factoryBefore = factory.AddRef() - 1;
@@ -82,7 +82,7 @@ TEST_F(ConcurrentUse, LibraryFinalisedByOneThreadWhileAnotherStartsUsingItIsInit
     CTokenAccess leaving;
     leaving.UseDriver(kCardTavlink);
     // The last user's finalisation is under way (and slow) when the next user arrives.
-    std::thread last([&] { leaving.DropDriver(); });
+    std::thread last([&] { leaving.UseDriver(0); });
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
     CTokenAccess arriving;
     arriving.UseDriver(kCardTavlink);

@@ -1,5 +1,5 @@
 // Searching objects and reading and writing the component's data objects on a token.
-#include "tests/access/AccessFixture.h"
+#include "tests/support/AccessFixture.h"
 
 #include "testing/common/Bytes.h"
 
@@ -11,7 +11,7 @@ class DataObjects : public AccessTest {
 protected:
     void SetUp() override {
         InstallTavlink();
-        sims.PrepareToken(kServiceLabel, "87654321", "1234");
+        sims.PrepareToken(kServiceLabel, kSoPin, kUserPin);
         access.UseDriver(1);
     }
 
@@ -25,7 +25,8 @@ protected:
         const OwnedBstr text = SingleByteBstr(label);
         CK_SLOT_ID slot = 0;
         EXPECT_EQ(access.SelectToken(TokenScope::Service, slot, Families::Pkcs11Only), ZTNoError);
-        EXPECT_EQ(access.OpenSession(slot), ZTNoError);
+        EXPECT_EQ(access.Driver().LogIn(slot, CKU_USER, nullptr, LoginDepth::SessionOnly),
+                  ZTNoError);
         return access.FindObject(CKO_DATA, text.Get(), handle, Visibility::Public);
     }
 
@@ -107,7 +108,7 @@ TEST_F(DataObjects, SearchSendsTextValuesWithTheirZeroByte) {
 TEST_F(DataObjects, SearchForAKeyLeavesOutTheApplication) {
     CK_SLOT_ID slot = 0;
     ASSERT_EQ(access.SelectToken(TokenScope::Service, slot, Families::Pkcs11Only), ZTNoError);
-    ASSERT_EQ(access.OpenSession(slot), ZTNoError);
+    ASSERT_EQ(access.Driver().LogIn(slot, CKU_USER, nullptr, LoginDepth::SessionOnly), ZTNoError);
     sims.ClearCalls();
     const OwnedBstr label = SingleByteBstr("NORVA PKCS#11 KEY");
     CK_OBJECT_HANDLE handle = 0;
@@ -122,13 +123,13 @@ TEST_F(DataObjects, SearchForAKeyLeavesOutTheApplication) {
 TEST_F(DataObjects, FindObjectTellsNoneOneAndTwoMatchesApart) {
     CK_OBJECT_HANDLE handle = 0;
     EXPECT_EQ(Find(kRecordLabel, handle), ZTDataItemNotFound);
-    access.EndSession();
+    EndSession();
 
     ASSERT_EQ(Write(Pattern(10, 1)), ZTNoError);
-    access.EndSession();
+    EndSession();
     EXPECT_EQ(Find(kRecordLabel, handle), ZTNoError);
     EXPECT_EQ(handle, Objects().at(0).handle);
-    access.EndSession();
+    EndSession();
 
     DuplicateFirstObject();
     EXPECT_EQ(Find(kRecordLabel, handle), ZTTooManyItems);
@@ -180,7 +181,7 @@ TEST_F(DataObjects, ReadingAShorterValueReturnsItsLength) {
               ZTNoError);
     ASSERT_EQ(length, 100u);
     EXPECT_EQ(sim::Bytes(buffer, buffer + length), value);
-    EXPECT_TRUE(access.SessionOpen()); // the caller ends it
+    EXPECT_TRUE(access.Driver().SessionOpen()); // the caller ends it
 }
 
 TEST_F(DataObjects, ReadingAMissingObjectGivesNotFound) {
@@ -205,7 +206,7 @@ TEST_F(DataObjects, RefusedReadGivesGetAttributeValueFailed) {
 TEST_F(DataObjects, PrivateObjectNeedsAUserLogin) {
     const sim::Bytes value = Pattern(8, 3);
     const OwnedBstr label = SingleByteBstr("Secret");
-    const OwnedBstr pin = SingleByteBstr("1234");
+    const OwnedBstr pin = SingleByteBstr(kUserPin);
     sims.ClearCalls();
     EXPECT_EQ(access.WriteDataObject(pin.Get(), label.Get(), value.data(), 8, Visibility::Private),
               ZTNoError);

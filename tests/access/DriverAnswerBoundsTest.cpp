@@ -1,5 +1,5 @@
 // What a driver reports is never trusted beyond the buffers the component gave it.
-#include "tests/access/AccessFixture.h"
+#include "tests/support/AccessFixture.h"
 
 #include <cstring>
 
@@ -19,7 +19,7 @@ protected:
 
 TEST_F(DriverAnswerBounds, SlotCountAboveTheListIsReadOnlyAsFarAsTheList) {
     access.UseDriver(1);
-    Pkcs11Table& p11 = access.Pkcs11();
+    Pkcs11Table& p11 = access.Driver().Pkcs11();
     p11.C_GetSlotList = [](CK_BBOOL, CK_SLOT_ID_PTR list, CK_ULONG_PTR count) -> CK_RV {
         for (CK_ULONG i = 0; i < *count; ++i) {
             list[i] = 100 + i;
@@ -34,19 +34,19 @@ TEST_F(DriverAnswerBounds, SlotCountAboveTheListIsReadOnlyAsFarAsTheList) {
     };
     EXPECT_EQ(access.CountTokens(TokenScope::Any, Fallback::None, Families::All), 0);
     EXPECT_EQ(slotInfoCalls, 20);
-    EXPECT_EQ(access.Caches().slotCount, 20);
+    EXPECT_EQ(access.Driver().Caches().slotCount, 20);
     EXPECT_EQ(access.LastDriverResult(), ZT_CKR_OK);
 }
 
 TEST_F(DriverAnswerBounds, ValueLengthAboveTheBufferIsCutToTheBuffer) {
-    sims.PrepareToken(kServiceLabel, "87654321", "1234");
+    sims.PrepareToken(kServiceLabel, kSoPin, kUserPin);
     access.UseDriver(1);
     const CK_BYTE value[4] = {1, 2, 3, 4};
     const OwnedBstr label = SingleByteBstr("NorvaEFTUserData");
     ASSERT_EQ(access.WriteDataObject(nullptr, label.Get(), value, 4, Visibility::Public),
               ZTNoError);
-    access.Pkcs11().C_GetAttributeValue = [](CK_SESSION_HANDLE, CK_OBJECT_HANDLE,
-                                             CK_ATTRIBUTE_PTR attributes, CK_ULONG) -> CK_RV {
+    access.Driver().Pkcs11().C_GetAttributeValue =
+        [](CK_SESSION_HANDLE, CK_OBJECT_HANDLE, CK_ATTRIBUTE_PTR attributes, CK_ULONG) -> CK_RV {
         std::memset(attributes[0].pValue, 0xAB, attributes[0].ulValueLen);
         attributes[0].ulValueLen = 5000;
         return CKR_OK;

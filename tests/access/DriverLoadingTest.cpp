@@ -1,18 +1,24 @@
 // Loading driver libraries, resolving their entry points, and initialising and
 // finalising each PKCS#11 library once per process.
-#include "tests/access/AccessFixture.h"
+#include "tests/support/AccessFixture.h"
 
 #include "component/access/CTokenDriver.h"
 #include "component/access/LibraryUseCounts.h"
 
+#include <algorithm>
+#include <cctype>
+
 namespace {
 
-using DriverLoading = AccessTest;
+class DriverLoading : public AccessTest {
+protected:
+    TPKCS11Error results = ZT_CKR_OK; // what drivers made outside `access` record
+};
 
 TEST_F(DriverLoading, TwoDriversOfOneLibraryInitialiseOnceAndFinaliseOnceAtTheLast) {
     InstallEtPkcs11();
-    auto first = std::make_unique<CTokenDriver>("eTpkcs11.dll", kCardEtPkcs11);
-    auto second = std::make_unique<CTokenDriver>("eTpkcs11.dll", kCardEtPkcs11);
+    auto first = CTokenDriver::Create(*DriverForCardType(kCardEtPkcs11), results);
+    auto second = CTokenDriver::Create(*DriverForCardType(kCardEtPkcs11), results);
     ASSERT_TRUE(first->IsLoaded());
     const auto initialised = TokenCallsOf("C_Initialize");
     ASSERT_EQ(initialised.size(), 1u);
@@ -26,38 +32,38 @@ TEST_F(DriverLoading, TwoDriversOfOneLibraryInitialiseOnceAndFinaliseOnceAtTheLa
 }
 
 TEST_F(DriverLoading, LibraryLackingAnEntryPointLoadsAndOnlyThatCallAnswersNotSupported) {
-    sims.Install(sim::TSimulator::PartialToken, "tavlink");
-    CTokenDriver driver("tavlink.dll", kCardTavlink);
-    ASSERT_TRUE(driver.IsLoaded());
+    sims.Install(sim::TSimulator::PartialToken, SimulatedDriverName(kCardTavlink));
+    const auto driver = CTokenDriver::Create(*DriverForCardType(kCardTavlink), results);
+    ASSERT_TRUE(driver->IsLoaded());
     CK_UTF8CHAR label[32] = {};
-    EXPECT_EQ(driver.Pkcs11().C_InitToken(0, nullptr, 0, label), CKR_FUNCTION_NOT_SUPPORTED);
+    EXPECT_EQ(driver->Pkcs11().C_InitToken(0, nullptr, 0, label), CKR_FUNCTION_NOT_SUPPORTED);
     EXPECT_EQ(TokenCallCount("C_InitToken"), 0u);
 
     CK_SLOT_ID slots[4] = {};
     CK_ULONG count = 4;
-    EXPECT_EQ(driver.Pkcs11().C_GetSlotList(CK_TRUE, slots, &count), CKR_OK);
+    EXPECT_EQ(driver->Pkcs11().C_GetSlotList(CK_TRUE, slots, &count), CKR_OK);
     EXPECT_EQ(count, 1u);
 }
 
 TEST_F(DriverLoading, MissingLibraryGivesStubsForItsWholeFamily) {
-    CTokenDriver pkcs11("tavlink.dll", kCardTavlink);
-    EXPECT_FALSE(pkcs11.IsLoaded());
-    EXPECT_EQ(pkcs11.GetCardType(), kCardTavlink);
+    const auto pkcs11 = CTokenDriver::Create(*DriverForCardType(kCardTavlink), results);
+    EXPECT_FALSE(pkcs11->IsLoaded());
+    EXPECT_EQ(pkcs11->GetCardType(), kCardTavlink);
     CK_ULONG count = 0;
-    EXPECT_EQ(pkcs11.Pkcs11().C_GetSlotList(CK_TRUE, nullptr, &count), CKR_FUNCTION_NOT_SUPPORTED);
-    EXPECT_EQ(pkcs11.Pkcs11().C_Finalize(nullptr), CKR_FUNCTION_NOT_SUPPORTED);
-    EXPECT_EQ(pkcs11.Pkcs11().C_WaitForSlotEvent(0, nullptr, nullptr), CKR_FUNCTION_NOT_SUPPORTED);
+    EXPECT_EQ(pkcs11->Pkcs11().C_GetSlotList(CK_TRUE, nullptr, &count), CKR_FUNCTION_NOT_SUPPORTED);
+    EXPECT_EQ(pkcs11->Pkcs11().C_Finalize(nullptr), CKR_FUNCTION_NOT_SUPPORTED);
+    EXPECT_EQ(pkcs11->Pkcs11().C_WaitForSlotEvent(0, nullptr, nullptr), CKR_FUNCTION_NOT_SUPPORTED);
 
-    CTokenDriver device("brevo32.dll", kCardBrevo);
-    EXPECT_FALSE(device.IsLoaded());
+    const auto device = CTokenDriver::Create(*DriverForCardType(kCardBrevo), results);
+    EXPECT_FALSE(device->IsLoaded());
     int32_t handle = -1;
-    EXPECT_EQ(device.Hl().hl_on(&handle, 1, 0), 84);
-    EXPECT_EQ(device.Hl().hl_sign(handle, nullptr, 0, nullptr, 0, 0), 84);
+    EXPECT_EQ(device->Hl().hl_on(&handle, 1, 0), 84);
+    EXPECT_EQ(device->Hl().hl_sign(handle, nullptr, 0, nullptr, 0, 0), 84);
 }
 
 TEST_F(DriverLoading, DeviceDriverThatNeverOpenedAHandleSendsOffWithMinusOne) {
     InstallBrevo();
-    { CTokenDriver driver("brevo32.dll", kCardBrevo); }
+    CTokenDriver::Create(*DriverForCardType(kCardBrevo), results).reset();
     const auto calls = sims.HlCalls();
     ASSERT_EQ(calls.size(), 1u);
     EXPECT_EQ(calls[0].function, "hl_off");
@@ -77,16 +83,17 @@ TEST_F(DriverLoading, CardTypeNamesTheChosenLibraryAndOtherNumbersChooseNone) {
     EXPECT_EQ(cardType(), 0);
 
     access.UseDriver(kCardEtPkcs11);
-    EXPECT_TRUE(access.HasDriver());
-    EXPECT_FALSE(access.IsLoaded()); // no library installed: stubs answer
+    EXPECT_EQ(access.CardType(), kCardEtPkcs11);
+    EXPECT_FALSE(access.Driver().IsLoaded()); // no library installed: stubs answer
     access.UseDriver(7);
-    EXPECT_FALSE(access.HasDriver());
+    EXPECT_EQ(access.CardType(), 0);
 }
 
 TEST_F(DriverLoading, CardTypeLeavesTheErrorPropertiesAlone) {
     InstallTavlink();
-    access.Record(0x80000001);
     access.UseDriver(kCardTavlink);
+    access.Driver().ReportResult(0x80000001);
+    access.UseDriver(kCardTavlink); // finalising and initialising again are not reported
     EXPECT_EQ(access.LastDriverResult(), 0x80000001u);
 }
 
@@ -121,6 +128,40 @@ TEST_F(DriverLoading, DriversInstalledDoesNotReinitialiseTheObjectsOwnLibrary) {
     EXPECT_EQ(TokenCallCount("C_Finalize"), 0u);
 }
 
+TEST_F(DriverLoading, EveryDriverOfTheTableLoadsUnderItsOwnLibraryName) {
+    for (const DriverEntry& driver : DriverTable()) {
+        const std::string name = driver.libraryName;
+        std::string shouted = name;
+        std::transform(shouted.begin(), shouted.end(), shouted.begin(),
+                       [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+        EXPECT_EQ(DriverForLibrary(shouted), &driver) << name;
+        EXPECT_EQ(DriverForCardType(driver.cardType), &driver) << name;
+
+        access.UseDriver(driver.cardType);
+        EXPECT_FALSE(access.Driver().IsLoaded()) << name << " loaded before it was installed";
+        InstallSimulatedDriver(sims, driver.cardType);
+        access.UseDriver(driver.cardType);
+        EXPECT_TRUE(access.Driver().IsLoaded()) << name;
+        EXPECT_EQ(access.CardType(), driver.cardType) << name;
+    }
+    for (const LONG unknown : {0, 4, -1}) {
+        EXPECT_EQ(DriverForCardType(unknown), nullptr) << unknown;
+    }
+    for (const char* unknown : {"tavlink", "tavlink.so", "brevo32.dll.bak", ""}) {
+        EXPECT_EQ(DriverForLibrary(unknown), nullptr) << unknown;
+    }
+}
+
+TEST(DriverTable, AutomaticChoiceTriesTheDeviceLibraryFirstAndEveryDriverOnce) {
+    const auto order = DriversInDetectionOrder();
+    ASSERT_EQ(order.size(), DriverTable().size());
+    EXPECT_EQ(order[0]->family, DriverFamily::Hl);
+    for (const DriverEntry& driver : DriverTable()) {
+        EXPECT_EQ(std::count(order.begin(), order.end(), &driver), 1) << driver.libraryName;
+        EXPECT_STREQ(FamilyEntryPoint(driver.family), driver.entryPoint);
+    }
+}
+
 // Distinct fake handles stand for libraries; the table only compares them.
 HMODULE FakeModule(uintptr_t n) {
     return reinterpret_cast<HMODULE>(n);
@@ -129,34 +170,34 @@ HMODULE FakeModule(uintptr_t n) {
 TEST(LibraryUseCounts, CountsEachLibraryAndForgetsItAfterItsLastUser) {
     const HMODULE a = FakeModule(0x1000);
     const HMODULE b = FakeModule(0x2000);
-    EXPECT_EQ(CTokenDriver::AcquireLibrary(a), 1);
-    EXPECT_EQ(CTokenDriver::AcquireLibrary(a), 2);
-    EXPECT_EQ(CTokenDriver::AcquireLibrary(b), 1);
-    EXPECT_EQ(CTokenDriver::ReleaseLibrary(a), 1);
-    EXPECT_EQ(CTokenDriver::ReleaseLibrary(a), 0);
-    EXPECT_EQ(CTokenDriver::ReleaseLibrary(a), 0); // no longer held
-    EXPECT_EQ(CTokenDriver::AcquireLibrary(a), 1); // counted afresh
-    EXPECT_EQ(CTokenDriver::ReleaseLibrary(a), 0);
-    EXPECT_EQ(CTokenDriver::ReleaseLibrary(b), 0);
+    EXPECT_EQ(AcquireLibraryUse(a), 1);
+    EXPECT_EQ(AcquireLibraryUse(a), 2);
+    EXPECT_EQ(AcquireLibraryUse(b), 1);
+    EXPECT_EQ(ReleaseLibraryUse(a), 1);
+    EXPECT_EQ(ReleaseLibraryUse(a), 0);
+    EXPECT_EQ(ReleaseLibraryUse(a), 0); // no longer held
+    EXPECT_EQ(AcquireLibraryUse(a), 1); // counted afresh
+    EXPECT_EQ(ReleaseLibraryUse(a), 0);
+    EXPECT_EQ(ReleaseLibraryUse(b), 0);
 }
 
 TEST(LibraryUseCounts, ReleasingALibraryNeverAcquiredReportsZero) {
-    EXPECT_EQ(CTokenDriver::ReleaseLibrary(FakeModule(0x3000)), 0);
+    EXPECT_EQ(ReleaseLibraryUse(FakeModule(0x3000)), 0);
 }
 
 TEST(LibraryUseCounts, MoreLibrariesThanTheTableHoldsAreNotCounted) {
     std::vector<HMODULE> modules;
     for (uintptr_t i = 1; i <= 10; ++i) {
         modules.push_back(FakeModule(0x10000 + i));
-        EXPECT_EQ(CTokenDriver::AcquireLibrary(modules.back()), 1);
+        EXPECT_EQ(AcquireLibraryUse(modules.back()), 1);
     }
-    EXPECT_EQ(CTokenDriver::AcquireLibrary(FakeModule(0x20000)), 0);
+    EXPECT_EQ(AcquireLibraryUse(FakeModule(0x20000)), 0);
     for (const HMODULE module : modules) {
-        EXPECT_EQ(CTokenDriver::ReleaseLibrary(module), 0);
+        EXPECT_EQ(ReleaseLibraryUse(module), 0);
     }
     // Freed entries are reused.
-    EXPECT_EQ(CTokenDriver::AcquireLibrary(FakeModule(0x20000)), 1);
-    EXPECT_EQ(CTokenDriver::ReleaseLibrary(FakeModule(0x20000)), 0);
+    EXPECT_EQ(AcquireLibraryUse(FakeModule(0x20000)), 1);
+    EXPECT_EQ(ReleaseLibraryUse(FakeModule(0x20000)), 0);
 }
 
 } // namespace

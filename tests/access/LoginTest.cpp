@@ -1,5 +1,5 @@
 // Sessions and login with both driver families, and what each login result means.
-#include "tests/access/AccessFixture.h"
+#include "tests/support/AccessFixture.h"
 
 #include "component/access/HebrewKeyboard.h"
 #include "testing/common/Bytes.h"
@@ -10,7 +10,7 @@ class Login : public AccessTest {
 protected:
     void PrepareServiceToken() {
         InstallTavlink();
-        sims.PrepareToken(kServiceLabel, "87654321", "1234");
+        sims.PrepareToken(kServiceLabel, kSoPin, kUserPin);
         access.UseDriver(1);
         sims.ClearCalls();
     }
@@ -34,9 +34,9 @@ TEST_P(LoginResult, MapsTheTokensAnswerAndRecordsItUnchanged) {
     if (c.tokenAnswer != CKR_OK) {
         sims.InjectTokenFault("C_Login", static_cast<uint32_t>(c.tokenAnswer));
     }
-    EXPECT_EQ(LogIn("1234"), c.expected);
+    EXPECT_EQ(LogIn(kUserPin), c.expected);
     EXPECT_EQ(access.LastDriverResult(), c.tokenAnswer);
-    EXPECT_EQ(access.LoggedIn(), c.loggedIn);
+    EXPECT_EQ(access.Driver().LoggedIn(), c.loggedIn);
 }
 
 INSTANTIATE_TEST_SUITE_P(Answers, LoginResult,
@@ -48,7 +48,7 @@ INSTANTIATE_TEST_SUITE_P(Answers, LoginResult,
 
 TEST_F(Login, SendsThePinBytesWithItsLengthToTheToken) {
     PrepareServiceToken();
-    EXPECT_EQ(LogIn("1234"), ZTNoError);
+    EXPECT_EQ(LogIn(kUserPin), ZTNoError);
     const auto logins = TokenCallsOf("C_Login");
     ASSERT_EQ(logins.size(), 1u);
     EXPECT_EQ(logins[0].Arg("pin"), sim::ToHex(sim::Bytes{'1', '2', '3', '4'}));
@@ -57,7 +57,7 @@ TEST_F(Login, SendsThePinBytesWithItsLengthToTheToken) {
 
 TEST_F(Login, OpensAReadWriteSessionOnTheSelectedSlot) {
     PrepareServiceToken();
-    EXPECT_EQ(LogIn("1234"), ZTNoError);
+    EXPECT_EQ(LogIn(kUserPin), ZTNoError);
     const auto opens = TokenCallsOf("C_OpenSession");
     ASSERT_EQ(opens.size(), 1u);
     EXPECT_EQ(opens[0].Arg("flags"), std::to_string(CKF_RW_SESSION | CKF_SERIAL_SESSION));
@@ -67,30 +67,77 @@ TEST_F(Login, OpensAReadWriteSessionOnTheSelectedSlot) {
 TEST_F(Login, FailedSessionGivesOpenSessionFailedAndNoLogin) {
     PrepareServiceToken();
     sims.InjectTokenFault("C_OpenSession", CKR_TOKEN_NOT_PRESENT);
-    EXPECT_EQ(LogIn("1234"), ZTOpenSessionFailed);
+    EXPECT_EQ(LogIn(kUserPin), ZTOpenSessionFailed);
     EXPECT_EQ(access.LastDriverResult(), ZT_CKR_TOKEN_NOT_PRESENT);
     EXPECT_EQ(TokenCallCount("C_Login"), 0u);
 }
 
 TEST_F(Login, SessionOnlyOpensASessionWithoutLoggingIn) {
     PrepareServiceToken();
-    const OwnedBstr pin = SingleByteBstr("1234");
+    const OwnedBstr pin = SingleByteBstr(kUserPin);
     EXPECT_EQ(access.LoginToToken(CKU_USER, pin.Get(), LoginDepth::SessionOnly), ZTNoError);
-    EXPECT_TRUE(access.SessionOpen());
-    EXPECT_FALSE(access.LoggedIn());
+    EXPECT_TRUE(access.Driver().SessionOpen());
+    EXPECT_FALSE(access.Driver().LoggedIn());
     EXPECT_EQ(TokenCallCount("C_Login"), 0u);
 }
 
 TEST_F(Login, EndSessionClosesTheSessionWithoutLoggingOut) {
     PrepareServiceToken();
-    EXPECT_EQ(LogIn("1234"), ZTNoError);
-    access.EndSession();
+    EXPECT_EQ(LogIn(kUserPin), ZTNoError);
+    EndSession();
     EXPECT_EQ(TokenCallCount("C_CloseSession"), 1u);
     EXPECT_EQ(TokenCallCount("C_Logout"), 0u);
-    EXPECT_FALSE(access.SessionOpen());
-    EXPECT_FALSE(access.LoggedIn());
-    access.EndSession();
+    EXPECT_FALSE(access.Driver().SessionOpen());
+    EXPECT_FALSE(access.Driver().LoggedIn());
+    EndSession();
     EXPECT_EQ(TokenCallCount("C_CloseSession"), 1u);
+}
+
+// Where the session is closed while a scope is held: a scope starting fresh closes the
+// session an earlier operation left open at once; every scope closes its own on leaving.
+struct ScopeCase {
+    const char* what;
+    SessionStart start;
+    bool leftOpenBefore;    // an earlier login left its session open
+    size_t closedAtStart;   // C_CloseSession calls once the scope is made
+    size_t closedOnLeaving; // ... once it is gone
+    bool loggedInInside;    // the earlier login still holds inside the scope
+};
+
+class SessionScope : public Login, public ::testing::WithParamInterface<ScopeCase> {};
+
+TEST_P(SessionScope, EndsTheSessionWhenLeftAndFreshStartsFromNone) {
+    const ScopeCase& c = GetParam();
+    PrepareServiceToken();
+    if (c.leftOpenBefore) {
+        ASSERT_EQ(LogIn(kUserPin), ZTNoError);
+    }
+    sims.ClearCalls();
+    {
+        const CTokenAccess::CSessionScope scope(access, c.start);
+        EXPECT_EQ(TokenCallCount("C_CloseSession"), c.closedAtStart) << c.what;
+        EXPECT_EQ(access.Driver().LoggedIn(), c.loggedInInside) << c.what;
+    }
+    EXPECT_EQ(TokenCallCount("C_CloseSession"), c.closedOnLeaving) << c.what;
+    EXPECT_FALSE(access.Driver().SessionOpen()) << c.what;
+    EXPECT_EQ(TokenCallCount("C_Logout"), 0u) << c.what;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Starts, SessionScope,
+    ::testing::Values(ScopeCase{"as left, open", SessionStart::AsLeft, true, 0, 1, true},
+                      ScopeCase{"fresh, open", SessionStart::Fresh, true, 1, 1, false},
+                      ScopeCase{"as left, none open", SessionStart::AsLeft, false, 0, 0, false},
+                      ScopeCase{"fresh, none open", SessionStart::Fresh, false, 0, 0, false}));
+
+TEST_F(Login, ALoginStartsFromNoSessionAndLogsInAgain) {
+    PrepareServiceToken();
+    ASSERT_EQ(LogIn(kUserPin), ZTNoError);
+    sims.ClearCalls();
+    ASSERT_EQ(LogIn(kUserPin), ZTNoError);
+    EXPECT_EQ(TokenCallCount("C_CloseSession"), 1u);
+    EXPECT_EQ(TokenCallCount("C_OpenSession"), 1u);
+    EXPECT_EQ(TokenCallCount("C_Login"), 1u);
 }
 
 TEST_F(Login, NullPinIsTheEmptyPin) {
@@ -119,7 +166,7 @@ protected:
 TEST_F(DeviceLogin, PinReachesTheDeviceAsTypedOnAHebrewKeyboard) {
     SetDevicePin(sim::Bytes{0x99, '1', 0x80});
     EXPECT_EQ(LogIn("a1t"), ZTNoError);
-    EXPECT_TRUE(access.LoggedIn());
+    EXPECT_TRUE(access.Driver().LoggedIn());
 }
 
 TEST_F(DeviceLogin, UpperCaseLatinPinLogsInLikeLowerCase) {
@@ -128,34 +175,35 @@ TEST_F(DeviceLogin, UpperCaseLatinPinLogsInLikeLowerCase) {
 }
 
 TEST_F(DeviceLogin, ExpiredPinGivesPinExpiredAndLeavesPkcs11ErrorAlone) {
-    access.Record(ZT_CKR_DEVICE_ERROR);
+    access.Driver().ReportResult(ZT_CKR_DEVICE_ERROR);
     sims.InjectHlFault("hl_logon", HL_PIN_EXPIRED);
-    EXPECT_EQ(LogIn("123456"), ZTLoginPinExpired);
+    EXPECT_EQ(LogIn(kDevicePin), ZTLoginPinExpired);
     EXPECT_EQ(access.LastDriverResult(), ZT_CKR_DEVICE_ERROR);
-    EXPECT_FALSE(access.LoggedIn());
+    EXPECT_FALSE(access.Driver().LoggedIn());
 }
 
 TEST_F(DeviceLogin, AnyOtherRefusalGivesLoginFailed) {
     sims.InjectHlFault("hl_logon", HL_ERR_WRONG_PIN);
-    EXPECT_EQ(LogIn("123456"), ZTLoginFailed);
+    EXPECT_EQ(LogIn(kDevicePin), ZTLoginFailed);
 }
 
 TEST_F(DeviceLogin, RightPinLogsInAndEndSessionLogsOffKeepingTheHandle) {
-    EXPECT_EQ(LogIn("123456"), ZTNoError);
-    const int32_t handle = access.HlHandle();
+    EXPECT_EQ(LogIn(kDevicePin), ZTNoError);
+    const int32_t handle = access.Driver().HlHandle();
     EXPECT_NE(handle, -1);
-    access.EndSession();
+    EndSession();
     EXPECT_EQ(HlCallCount("hl_logoff"), 1u);
-    EXPECT_EQ(access.HlHandle(), handle);
-    access.EndSession(); // not logged in: nothing to log off
+    EXPECT_EQ(access.Driver().HlHandle(), handle);
+    EndSession(); // not logged in: nothing to log off
     EXPECT_EQ(HlCallCount("hl_logoff"), 1u);
 }
 
 TEST_F(DeviceLogin, DeviceThatCannotOpenGivesOpenSessionFailedAndIsTriedAgain) {
     sims.InjectHlFault("hl_on", HL_ERR_DEVICE, 1);
-    EXPECT_EQ(access.HlOpen(), ZTOpenSessionFailed);
-    EXPECT_EQ(access.HlHandle(), -1);
-    EXPECT_EQ(access.HlOpen(), ZTNoError);
+    CTokenDriver& device = access.Driver();
+    EXPECT_EQ(device.LogIn(0, CKU_USER, nullptr, LoginDepth::SessionOnly), ZTOpenSessionFailed);
+    EXPECT_EQ(device.HlHandle(), -1);
+    EXPECT_EQ(device.LogIn(0, CKU_USER, nullptr, LoginDepth::SessionOnly), ZTNoError);
     EXPECT_EQ(HlCallCount("hl_on"), 2u);
 }
 

@@ -1,7 +1,8 @@
 // Counting tokens, choosing a driver library automatically and choosing the one token.
-#include "tests/access/AccessFixture.h"
+#include "tests/support/AccessFixture.h"
 
 #include "component/access/LibraryTokenCounts.h"
+#include "component/admin/HolderRecord.h"
 
 namespace {
 
@@ -84,7 +85,7 @@ TEST_F(TokenDiscovery, PendrelReaderWithUnreadableTokenInformationCountsAsAToken
     });
     access.UseDriver(1);
     EXPECT_EQ(TokensCount(), 1);
-    EXPECT_EQ(access.Caches().pendrelReaderCount, 1);
+    EXPECT_EQ(access.Driver().Caches().pendrelReaderCount, 1);
 }
 
 TEST_F(TokenDiscovery, OtherReaderWithUnreadableTokenInformationIsSkipped) {
@@ -170,7 +171,7 @@ TEST_F(TokenDiscovery, ResetSlotCacheMakesTheNextCountRescan) {
     LabelToken(kServiceLabel);
     EXPECT_EQ(NorvaEFTTokensCount(), 1);
     LabelToken("Another label");
-    access.ResetSlotCache();
+    access.Driver().ForgetSlots();
     EXPECT_EQ(NorvaEFTTokensCount(), 0);
 }
 
@@ -196,7 +197,7 @@ TEST_F(TokenDiscovery, FailedSlotListFallsBackToAutomaticChoice) {
 TEST_F(TokenDiscovery, SuccessfulCountClearsAnEarlierPkcs11Error) {
     InstallTavlink();
     access.UseDriver(1);
-    access.Record(ZT_CKR_PIN_INCORRECT);
+    access.Driver().ReportResult(ZT_CKR_PIN_INCORRECT);
     EXPECT_EQ(TokensCount(), 1);
     EXPECT_EQ(access.LastDriverResult(), ZT_CKR_OK);
 }
@@ -204,7 +205,7 @@ TEST_F(TokenDiscovery, SuccessfulCountClearsAnEarlierPkcs11Error) {
 TEST_F(TokenDiscovery, CountingTheDeviceLeavesThePkcs11ErrorAlone) {
     InstallBrevo();
     access.UseDriver(2);
-    access.Record(ZT_CKR_PIN_INCORRECT);
+    access.Driver().ReportResult(ZT_CKR_PIN_INCORRECT);
     EXPECT_EQ(TokensCount(), 1);
     EXPECT_EQ(access.LastDriverResult(), ZT_CKR_PIN_INCORRECT);
 }
@@ -227,14 +228,16 @@ TEST_F(TokenDiscovery, DeviceCardIsReadOnceAndFillsTheHolderRecord) {
     EXPECT_EQ(NorvaEFTTokensCount(), 1);
     EXPECT_EQ(NorvaEFTTokensCount(), 1);
     EXPECT_EQ(HlCallCount("hl_get_user_data"), 1u);
-    const UserRecord& record = access.Caches().record;
+    UserRecord record = {};
+    EXPECT_EQ(ReadUserRecord(access, record), ZTNoError);
+    EXPECT_EQ(HlCallCount("hl_get_user_data"), 1u); // the record came with the card
     EXPECT_STREQ(record.UserID, "U-17");
     EXPECT_STREQ(record.LastName, "Levi");
     EXPECT_STREQ(record.FirstName, "Dana");
     EXPECT_STREQ(record.Company, "Acme Ltd");
     EXPECT_STREQ(record.CreateTime, "05032024090807");
     EXPECT_STREQ(record.UserCode, "");
-    EXPECT_GT(access.Caches().hlKeyLength, 0);
+    EXPECT_GT(access.Driver().Caches().hlKeyLength, 0);
 }
 
 TEST_F(TokenDiscovery, DeviceCardWithoutAKeyIsATokenButNotAServiceToken) {
@@ -262,6 +265,44 @@ TEST_F(TokenDiscovery, DeviceIsLeftOutWhenAskedToSkipIt) {
     EXPECT_EQ(HlCallCount("hl_on"), 0u);
 }
 
+// What only PKCS#11 tokens do (an officer login, generating a key pair) is refused by the
+// device with its card present, with 84 for PKCS11Error; without a card, there is no
+// token to refuse it.
+struct TokenOnlyCase {
+    const char* what;
+    LONG cardType;   // the driver chosen; 0 for none
+    bool cardInside; // the device's card is present
+    TokenOnly expected;
+    TPKCS11Error reported;
+};
+
+class TokenOnlyOperations : public AccessTest,
+                            public ::testing::WithParamInterface<TokenOnlyCase> {};
+
+TEST_P(TokenOnlyOperations, DeviceRefusesWithItsCardPresent) {
+    const TokenOnlyCase& c = GetParam();
+    InstallTavlink();
+    InstallBrevo();
+    sims.PrepareToken(kServiceLabel, kSoPin, kUserPin);
+    if (!c.cardInside) {
+        RemoveCard();
+    }
+    access.UseDriver(c.cardType);
+    EXPECT_EQ(access.CheckTokenOnly(), c.expected) << c.what;
+    EXPECT_EQ(access.LastDriverResult(), c.reported) << c.what;
+    EXPECT_EQ(TokenCallCount("C_GetSlotList"), 0u) << c.what;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Drivers, TokenOnlyOperations,
+    ::testing::Values(
+        TokenOnlyCase{"no driver", 0, true, TokenOnly::Possible, ZT_CKR_OK},
+        TokenOnlyCase{"PKCS#11 library", kCardTavlink, true, TokenOnly::Possible, ZT_CKR_OK},
+        TokenOnlyCase{"device with card", kCardBrevo, true, TokenOnly::Refused,
+                      ZT_CKR_FUNCTION_NOT_SUPPORTED},
+        TokenOnlyCase{"device without card", kCardBrevo, false, TokenOnly::NoToken, ZT_CKR_OK}));
+
+// Counts are in the order automatic choice tries the libraries: brevo32, tavlink, eTpkcs11.
 struct SharedCase {
     LibraryTokenCounts seen;
     LibraryTokenCounts distinct;
@@ -272,9 +313,10 @@ class SharedTokens : public ::testing::TestWithParam<SharedCase> {};
 TEST_P(SharedTokens, TokensSeenByTwoLibrariesAreCountedOnce) {
     LibraryTokenCounts counts = GetParam().seen;
     counts.RemoveShared();
-    EXPECT_EQ(counts.brevo, GetParam().distinct.brevo);
-    EXPECT_EQ(counts.tavlink, GetParam().distinct.tavlink);
-    EXPECT_EQ(counts.etPkcs11, GetParam().distinct.etPkcs11);
+    for (const DriverEntry& driver : DriverTable()) {
+        EXPECT_EQ(counts.Of(driver.cardType), GetParam().distinct.Of(driver.cardType))
+            << driver.libraryName;
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -290,6 +332,10 @@ TEST(SharedTokens, TheOnlyLibraryWithOneTokenIsChosenInOrder) {
     EXPECT_EQ((LibraryTokenCounts{1, 0, 0}.OnlyCardType()), kCardBrevo);
     EXPECT_EQ((LibraryTokenCounts{0, 1, 0}.OnlyCardType()), kCardTavlink);
     EXPECT_EQ((LibraryTokenCounts{0, 0, 1}.OnlyCardType()), kCardEtPkcs11);
+    LibraryTokenCounts counts;
+    counts.Set(kCardEtPkcs11, 1);
+    EXPECT_EQ(counts.Of(kCardEtPkcs11), 1);
+    EXPECT_EQ(counts.OnlyCardType(), kCardEtPkcs11);
 }
 
 } // namespace

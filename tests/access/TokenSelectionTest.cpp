@@ -1,6 +1,6 @@
 // Choosing the one token an operation works on when more than one token is present, and
 // the order in which automatic choice replaces one library by the next.
-#include "tests/access/AccessFixture.h"
+#include "tests/support/AccessFixture.h"
 
 namespace {
 
@@ -9,7 +9,7 @@ protected:
     // A service token in the first reader and a blank token in a second one.
     void ServiceAndBlankToken() {
         InstallTavlink();
-        sims.PrepareToken(kServiceLabel, "87654321", "1234");
+        sims.PrepareToken(kServiceLabel, kSoPin, kUserPin);
         sims.EditTokens([](tokensim::CTokenState& state) { state.AddReader("Second reader"); });
     }
 
@@ -28,7 +28,7 @@ TEST_F(TokenSelection, TwoTokensWithNoDriverChosenAreTooMany) {
     sims.EditTokens([](tokensim::CTokenState& state) { state.AddReader("Second reader"); });
     CK_SLOT_ID slot = 0;
     EXPECT_EQ(access.SelectToken(TokenScope::Any, slot, Families::All), ZTTooManyTokens);
-    EXPECT_FALSE(access.HasDriver());
+    EXPECT_EQ(access.CardType(), 0);
 }
 
 TEST_F(TokenSelection, ServiceAndBlankTokenAreTooManyForAServiceSelectionAndNothingIsWritten) {

@@ -7,10 +7,7 @@
 #include <string>
 
 #include "component/access/UserRecord.h"
-#include "tests/access/AccessFixture.h"
-
-inline constexpr char kSoPin[] = "87654321";
-inline constexpr char kUserPin[] = "1234";
+#include "tests/support/AccessFixture.h"
 
 class AdminTest : public AccessTest {
 protected:

@@ -144,7 +144,7 @@ TEST_F(Pins, TheHlDeviceChangesThroughTheHebrewKeyboardAndRefusesAnOfficer) {
     // Hebrew keyboard.
     sims.EditCard([](hlsim::CHlState& card) { card.pinExpired = true; });
     sims.ClearCalls();
-    EXPECT_EQ(ChangePin("123456", "abcd12"), ZTNoError);
+    EXPECT_EQ(ChangePin(kDevicePin, "abcd12"), ZTNoError);
     EXPECT_EQ(DriverResult(), ZT_CKR_FUNCTION_NOT_SUPPORTED); // unchanged by the device
     EXPECT_EQ(sims.Card().pin, Bytes(ToHebrewKeyboard("abcd12")));
     EXPECT_NE(ToHebrewKeyboard("abcd12"), "abcd12");

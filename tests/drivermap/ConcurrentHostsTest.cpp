@@ -16,7 +16,7 @@
 
 #include "component/admin/HolderRecord.h"
 #include "component/admin/Pins.h"
-#include "platform/posix/DriverMap.h"
+#include "component/access/DriverMap.h"
 #include "platform/posix/RegistryFormat.h"
 #include "platform/posix/RegistryStore.h"
 #include "tests/component/RegistryReading.h"
@@ -243,7 +243,7 @@ TEST_F(ConcurrentHosts, MixedRequestsAtOnceKeepTokenStoresAndRepliesWhole) {
     }
     std::string mapped;
     EXPECT_TRUE(norva::ReadDriverMapping(norva::MappingScope::System,
-                                         *norva::FindDriverName("tavlink.dll"), mapped));
+                                         *DriverForCardType(kCardTavlink), mapped));
     EXPECT_EQ(mapped, vendorModule.string());
     EXPECT_EQ(
         norva::test::ReadText("CLSID\\{D41D9EE8-7F0B-488D-B8C4-5A1526BE3478}\\InprocServer32"),

@@ -10,6 +10,7 @@
 
 #include "testing/support/SimFixture.h"
 #include "tests/support/ChildProcess.h"
+#include "tests/support/TestPins.h"
 
 struct ToolRun {
     int exitCode = -1;
@@ -30,9 +31,9 @@ protected:
     // A file that exists but is no library.
     std::filesystem::path TextFile() const;
 
-    // The first reader's token, initialised with the label and user PIN "1234".
+    // The first reader's token, initialised with the label and the test PINs.
     CK_SLOT_ID PrepareToken(const std::string& label) {
-        return sims.PrepareToken(label, "87654321", "1234");
+        return sims.PrepareToken(label, kSoPin, kUserPin);
     }
 
     sim::CSimFixture sims;

@@ -3,7 +3,7 @@
 #include "tests/drivermap/MappedDriverFixture.h"
 
 #include "component/access/CTokenDriver.h"
-#include "platform/posix/DriverMap.h"
+#include "component/access/DriverMap.h"
 
 #include <algorithm>
 
@@ -12,8 +12,8 @@ namespace {
 namespace fs = std::filesystem;
 
 void MapTavlink(const fs::path& module) {
-    ASSERT_EQ(norva::WriteDriverMapping(norva::MappingScope::User,
-                                        *norva::FindDriverName("tavlink.dll"), module.string()),
+    ASSERT_EQ(norva::WriteDriverMapping(norva::MappingScope::User, *DriverForCardType(kCardTavlink),
+                                        module.string()),
               ERROR_SUCCESS);
 }
 
@@ -23,8 +23,9 @@ TEST_F(MappedLogin, LogsInThroughTheMappedModuleWithTheTokensAnswer) {
     const CK_SLOT_ID slot = PrepareToken("Trellmoor");
     MapTavlink(vendorModule);
     sims.ClearCalls();
-    CTokenDriver driver("tavlink.dll", kCardTavlink);
-    ASSERT_TRUE(driver.IsLoaded());
+    TPKCS11Error results = ZT_CKR_OK;
+    const auto driver = CTokenDriver::Create(*DriverForCardType(kCardTavlink), results);
+    ASSERT_TRUE(driver->IsLoaded());
     const auto calls = sims.TokenCalls();
     ASSERT_FALSE(calls.empty());
     EXPECT_EQ(calls[0].function, "C_Initialize");
@@ -35,15 +36,15 @@ TEST_F(MappedLogin, LogsInThroughTheMappedModuleWithTheTokensAnswer) {
     } cases[] = {{"1234", CKR_OK}, {"4321", CKR_PIN_INCORRECT}, {"1234", CKR_OK}};
     for (const auto& c : cases) {
         CK_SESSION_HANDLE session = 0;
-        ASSERT_EQ(driver.Pkcs11().C_OpenSession(slot, CKF_SERIAL_SESSION | CKF_RW_SESSION, nullptr,
-                                                nullptr, &session),
+        ASSERT_EQ(driver->Pkcs11().C_OpenSession(slot, CKF_SERIAL_SESSION | CKF_RW_SESSION, nullptr,
+                                                 nullptr, &session),
                   CKR_OK);
         std::string pin = c.pin;
-        EXPECT_EQ(driver.Pkcs11().C_Login(session, CKU_USER,
-                                          reinterpret_cast<CK_UTF8CHAR*>(pin.data()), pin.size()),
+        EXPECT_EQ(driver->Pkcs11().C_Login(session, CKU_USER,
+                                           reinterpret_cast<CK_UTF8CHAR*>(pin.data()), pin.size()),
                   c.expected)
             << c.pin;
-        EXPECT_EQ(driver.Pkcs11().C_CloseSession(session), CKR_OK);
+        EXPECT_EQ(driver->Pkcs11().C_CloseSession(session), CKR_OK);
     }
     const auto logins = sims.TokenCalls();
     EXPECT_EQ(

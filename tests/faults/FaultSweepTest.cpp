@@ -18,6 +18,7 @@
 #include "testing/support/SimFixture.h"
 #include "tests/faults/SweepOperations.h"
 #include "tests/signing/CPromptDouble.h"
+#include "tests/support/SimulatedDrivers.h"
 
 namespace faults {
 
@@ -157,10 +158,10 @@ protected:
         // runtime library linked into a DLL takes a thread-local slot each time the DLL is
         // loaded and never gives it back, so some 500 loads and unloads of a simulator would
         // use up the process's slots.
-        for (const auto& [simulator, name] : {std::pair{sim::TSimulator::Token, "tavlink"},
-                                              std::pair{sim::TSimulator::Device, "brevo32"}}) {
-            held.push_back(std::make_unique<sim::CLoadedLibrary>(sims.Install(simulator, name)));
-            ASSERT_TRUE(held.back()->Loaded()) << name;
+        for (const LONG cardType : {kCardTavlink, kCardBrevo}) {
+            held.push_back(
+                std::make_unique<sim::CLoadedLibrary>(InstallSimulatedDriver(sims, cardType)));
+            ASSERT_TRUE(held.back()->Loaded()) << SimulatedDriverName(cardType);
         }
         PrepareToken();
         PrepareCard();

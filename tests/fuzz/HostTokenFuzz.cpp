@@ -59,7 +59,7 @@ void SeedToken() {
         std::vector<uint8_t> modulus;
         const bool made = MakeServiceKey(access, text, 1024, modulus);
         SysFreeString(text);
-        access.DropDriver();
+        access.UseDriver(0);
         if (!made) {
             std::abort();
         }

@@ -1,13 +1,12 @@
 // Key-pair generation as the token sees it: the templates it is given, the key it then
 // holds, and the refusals.
-#include "tests/access/AccessFixture.h"
+#include "tests/support/AccessFixture.h"
 
 #include "testing/common/Bytes.h"
 #include "tests/support/TokenKeys.h"
 
 namespace {
 
-constexpr char kUserPin[] = "1234";
 // "NORVA PKCS#11 KEY" and its terminating zero, as the simulator logs byte strings.
 constexpr char kLabelHex[] = "4E4F52564120504B4353233131204B455900";
 
@@ -15,7 +14,7 @@ class KeyPair : public AccessTest {
 protected:
     void SetUp() override {
         InstallTavlink();
-        sims.PrepareToken(kServiceLabel, "87654321", kUserPin);
+        sims.PrepareToken(kServiceLabel, kSoPin, kUserPin);
     }
 
     size_t KeyObjects() { return norva::test::KeyObjectCount(sims.Tokens().readers.at(0).token); }
@@ -142,7 +141,7 @@ TEST_F(KeyPair, TheHlDeviceRefusesWithoutALogin) {
     zentor.put_CardType(2);
     sims.ClearCalls();
     TZentorError result = ZTNoError;
-    zentor.GenerateKeys(SingleByteBstr("123456").Get(), &result);
+    zentor.GenerateKeys(SingleByteBstr(kDevicePin).Get(), &result);
     EXPECT_EQ(result, ZTGenerateKeyPairFailed);
     EXPECT_EQ(DriverResult(), ZT_CKR_FUNCTION_NOT_SUPPORTED);
     EXPECT_EQ(HlCallCount("hl_logon"), 0u);

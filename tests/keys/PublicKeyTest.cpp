@@ -1,6 +1,6 @@
 // Reading the public key back as text: what the token holds, when the token is asked,
 // and keys that do not fit.
-#include "tests/access/AccessFixture.h"
+#include "tests/support/AccessFixture.h"
 
 #include <cstring>
 
@@ -8,8 +8,6 @@
 #include "tests/support/TokenKeys.h"
 
 namespace {
-
-constexpr char kUserPin[] = "1234";
 
 sim::Bytes TextBytes(const std::string& text) {
     return sim::Bytes(text.begin(), text.end());
@@ -57,7 +55,7 @@ protected:
 };
 
 TEST_F(PublicKey, A2048BitKeyReadsAsItsModulusAndASecondReadDoesNotOpenTheToken) {
-    sims.PrepareToken(kServiceLabel, "87654321", kUserPin);
+    sims.PrepareToken(kServiceLabel, kSoPin, kUserPin);
     TZentorError result = ZTInitTokenFailed;
     zentor.GenerateKeys(SingleByteBstr(kUserPin).Get(), &result);
     ASSERT_EQ(result, ZTNoError);
@@ -93,7 +91,7 @@ TEST_F(PublicKey, KeysOfEverySizeAreReadWithoutOverflowAndOnlySmallTextsAreKept)
         {1000, ZTGetPublicKeyFailed, 0, false},
         {4096, ZTGetPublicKeyFailed, 0, false},
     };
-    sims.PrepareToken(kServiceLabel, "87654321", kUserPin);
+    sims.PrepareToken(kServiceLabel, kSoPin, kUserPin);
     for (const Row& row : rows) {
         SCOPED_TRACE(row.bytes);
         sims.EditTokens([](tokensim::CTokenState& s) { s.readers.at(0).token.objects.clear(); });

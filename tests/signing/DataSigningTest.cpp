@@ -233,7 +233,7 @@ TEST_F(SigningTest, DecryptAndSignSignsWhatThePrivateKeyDecrypts) {
 
 TEST_F(SigningTest, DeviceSignsWithItsKeyAndReadsNoShortBlockPast) {
     PrepareCard();
-    const OwnedBstr pin = SingleByteBstr("123456");
+    const OwnedBstr pin = SingleByteBstr(kDevicePin);
     OwnedVariant raw;
     raw.SetBstr(SingleByteBstr("0A1B2C").Detach());
     OwnedBstr result;

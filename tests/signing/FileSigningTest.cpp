@@ -112,7 +112,7 @@ TEST_F(FileSigningTest, A1024BitKeySignsMd5Digests) {
 
 TEST_F(FileSigningTest, TheDeviceHashesWithItsOwnAlgorithm) {
     PrepareCard();
-    const OwnedBstr pin = SingleByteBstr("123456");
+    const OwnedBstr pin = SingleByteBstr(kDevicePin);
     const OwnedBstr content = SingleByteBstr(Joined("\r\n"));
     const OwnedBstr name = SingleByteBstr("upload.txt");
     const OwnedBstr challenge = SingleByteBstr(kChallenge);

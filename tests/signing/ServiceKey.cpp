@@ -18,7 +18,7 @@ void AddIdentity(CAttributeTemplate& half, bool isPrivate) {
 } // namespace
 
 bool MakeServiceKey(CTokenAccess& access, BSTR pin, unsigned bits, std::vector<uint8_t>& modulus) {
-    access.EndSession();
+    const CTokenAccess::CSessionScope scope(access);
     if (access.LoginToToken(CKU_USER, pin, LoginDepth::User) != ZTNoError) {
         return false;
     }
@@ -39,15 +39,16 @@ bool MakeServiceKey(CTokenAccess& access, BSTR pin, unsigned bits, std::vector<u
     CK_BYTE value[512] = {};
     CAttributeTemplate read;
     read.AddBuffer(CKA_MODULUS, value, sizeof(value));
-    const bool made = access.Call(&Pkcs11Table::C_GenerateKeyPair, access.Session(), &generation,
-                                  publicHalf.Build(), publicHalf.Count(), privateHalf.Build(),
-                                  privateHalf.Count(), &publicHandle, &privateHandle) == CKR_OK &&
-                      access.Call(&Pkcs11Table::C_GetAttributeValue, access.Session(), publicHandle,
-                                  read.Build(), CK_ULONG{1}) == CKR_OK &&
-                      read.Item(0).ulValueLen <= sizeof(value);
+    const bool made =
+        access.Driver().Call(&Pkcs11Table::C_GenerateKeyPair, access.Driver().Session(),
+                             &generation, publicHalf.Build(), publicHalf.Count(),
+                             privateHalf.Build(), privateHalf.Count(), &publicHandle,
+                             &privateHandle) == CKR_OK &&
+        access.Driver().Call(&Pkcs11Table::C_GetAttributeValue, access.Driver().Session(),
+                             publicHandle, read.Build(), CK_ULONG{1}) == CKR_OK &&
+        read.Item(0).ulValueLen <= sizeof(value);
     if (made) {
         modulus.assign(value, value + read.Item(0).ulValueLen);
     }
-    access.EndSession();
     return made;
 }

@@ -19,13 +19,12 @@ std::unique_ptr<CPromptDouble> NewPrompt(CPromptDouble*& seen) {
 SigningTest::SigningTest() : prompt(nullptr), signer(nullptr, NewPrompt(prompt)) {}
 
 SigningTest::~SigningTest() {
-    access.EndSession();
-    access.DropDriver();
+    access.Release();
 }
 
 void SigningTest::PrepareKeyedToken(unsigned bits) {
     InstallTavlink();
-    sims.PrepareToken(kServiceLabel, "87654321", kUserPin);
+    sims.PrepareToken(kServiceLabel, kSoPin, kUserPin);
     access.UseDriver(1);
     const OwnedBstr pin = SingleByteBstr(kUserPin);
     std::vector<uint8_t> modulus;

@@ -7,10 +7,8 @@
 #include <vector>
 
 #include "testing/common/Crypto.h"
-#include "tests/access/AccessFixture.h"
+#include "tests/support/AccessFixture.h"
 #include "tests/signing/CPromptDouble.h"
-
-inline constexpr char kUserPin[] = "592604";
 
 class SigningTest : public AccessTest {
 protected:

@@ -1,12 +1,12 @@
-// norva-drivers: the driver mapping of this system (DriverMap.h) and a check of a module
-// before it is mapped. Each command writes its findings to standard output and its
-// errors to standard error, and returns one of the exit codes below.
+// norva-drivers: the driver mapping of this system (component/access/DriverMap.h) and a check of a
+// module before it is mapped. Each command writes its findings to standard output and its errors to
+// standard error, and returns one of the exit codes below.
 #pragma once
 
 #include <string>
 #include <vector>
 
-#include "platform/posix/DriverMap.h"
+#include "component/access/DriverMap.h"
 
 namespace norva::tool {
 
@@ -24,6 +24,9 @@ struct Arguments {
     bool system = false;            // --system: the system-wide mapping
     bool force = false;             // --force: store a mapping that fails its check
 };
+
+// The drivers' names as a sentence: "tavlink.dll, brevo32.dll or eTpkcs11.dll".
+std::string DriverNamesText();
 
 int ListMappings(const Arguments& arguments);
 int SetMapping(const Arguments& arguments);

@@ -5,8 +5,8 @@
 //   norva-drivers clear DRIVER|--all [--system]
 //   norva-drivers probe MODULE
 //
-// DRIVER is "tavlink.dll", "brevo32.dll" or "eTpkcs11.dll" (".dll" and letter case may be
-// left out). Without --system a command works on the mapping of the user who runs it.
+// DRIVER is a driver's library name (".dll" and letter case may be left out). Without --system a
+// command works on the mapping of the user who runs it.
 #include <cstdio>
 #include <cstring>
 #include <string_view>
@@ -24,10 +24,15 @@ constexpr char kUsageText[] =
     "       norva-drivers clear DRIVER|--all [--system]\n"
     "       norva-drivers probe MODULE\n"
     "       norva-drivers doctor      (checks your installation; 7: problems found)\n"
-    "DRIVER: tavlink.dll, brevo32.dll or eTpkcs11.dll. --system: the system-wide mapping\n"
+    "DRIVER: %s. --system: the system-wide mapping\n"
     "(root only) instead of your own. --force: store a module that fails its check.\n"
     "Exit codes: 0 done, 2 usage, 3 module missing, 4 not a driver module,\n"
     "5 the module failed a call, 6 the mapping could not be stored.\n";
+
+int Usage() {
+    std::fprintf(stderr, kUsageText, norva::tool::DriverNamesText().c_str());
+    return norva::tool::kUsage;
+}
 
 struct Command {
     std::string_view name;
@@ -61,8 +66,7 @@ bool ReadOptions(int argc, char** argv, Arguments& arguments) {
 
 int main(int argc, char** argv) {
     if (argc < 2) {
-        std::fputs(kUsageText, stderr);
-        return norva::tool::kUsage;
+        return Usage();
     }
     Arguments arguments;
     const bool readable = ReadOptions(argc, argv, arguments);
@@ -76,6 +80,5 @@ int main(int argc, char** argv) {
         }
         return command.run(arguments);
     }
-    std::fputs(kUsageText, stderr);
-    return norva::tool::kUsage;
+    return Usage();
 }

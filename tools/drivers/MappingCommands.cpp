@@ -20,16 +20,14 @@ MappingScope ScopeOf(const Arguments& arguments) {
 }
 
 // The driver a command names: "tavlink.dll", "TAVLINK" and "tavlink" alike.
-const DriverName* NamedDriver(const std::string& word) {
-    const DriverName* driver = FindDriverName(word);
+const DriverEntry* NamedDriver(const std::string& word) {
+    const DriverEntry* driver = DriverForLibrary(word);
     if (driver == nullptr) {
-        driver = FindDriverName(word + ".dll");
+        driver = DriverForLibrary(word + ".dll");
     }
     if (driver == nullptr) {
-        std::fprintf(stderr,
-                     "norva-drivers: unknown driver \"%s\" (tavlink.dll, brevo32.dll "
-                     "or eTpkcs11.dll)\n",
-                     word.c_str());
+        std::fprintf(stderr, "norva-drivers: unknown driver \"%s\" (%s)\n", word.c_str(),
+                     DriverNamesText().c_str());
     }
     return driver;
 }
@@ -53,16 +51,16 @@ const char* MappedModuleState(const std::string& path, DriverFamily family) {
     return "";
 }
 
-void ListDriver(const DriverName& driver) {
+void ListDriver(const DriverEntry& driver) {
     std::string path;
     MappingScope scope{};
     if (!FindDriverMapping(driver, path, scope)) {
         std::printf("%s: not mapped (found by the library search, as lib%.*s.so)\n",
-                    driver.fileName, static_cast<int>(std::strlen(driver.fileName) - 4),
-                    driver.fileName);
+                    driver.libraryName, static_cast<int>(std::strlen(driver.libraryName) - 4),
+                    driver.libraryName);
         return;
     }
-    std::printf("%s: %s (%s; %s)\n", driver.fileName, path.c_str(), ScopeText(scope),
+    std::printf("%s: %s (%s; %s)\n", driver.libraryName, path.c_str(), ScopeText(scope),
                 MappedModuleState(path, driver.family));
     std::string hidden;
     if (scope == MappingScope::User && ReadDriverMapping(MappingScope::System, driver, hidden)) {
@@ -84,15 +82,25 @@ int Stored(LONG status, const Arguments& arguments) {
 
 } // namespace
 
+std::string DriverNamesText() {
+    std::string text;
+    const auto drivers = DriverTable();
+    for (size_t i = 0; i < drivers.size(); ++i) {
+        text += i == 0 ? "" : (i + 1 == drivers.size() ? " or " : ", ");
+        text += drivers[i].libraryName;
+    }
+    return text;
+}
+
 int ListMappings(const Arguments&) {
-    for (const DriverName& driver : DriverNames()) {
+    for (const DriverEntry& driver : DriverTable()) {
         ListDriver(driver);
     }
     return kDone;
 }
 
 int SetMapping(const Arguments& arguments) {
-    const DriverName* driver = NamedDriver(arguments.words[0]);
+    const DriverEntry* driver = NamedDriver(arguments.words[0]);
     if (driver == nullptr) {
         return kUsage;
     }
@@ -115,28 +123,30 @@ int SetMapping(const Arguments& arguments) {
     }
     const int stored = Stored(WriteDriverMapping(ScopeOf(arguments), *driver, path), arguments);
     if (stored == kDone) {
-        std::printf("%s: %s (%s)\n", driver->fileName, path.c_str(), ScopeText(ScopeOf(arguments)));
+        std::printf("%s: %s (%s)\n", driver->libraryName, path.c_str(),
+                    ScopeText(ScopeOf(arguments)));
     }
     return stored;
 }
 
 int ClearMapping(const Arguments& arguments) {
-    std::vector<const DriverName*> drivers;
+    std::vector<const DriverEntry*> drivers;
     if (arguments.words[0] == "--all") {
-        for (const DriverName& driver : DriverNames()) {
+        for (const DriverEntry& driver : DriverTable()) {
             drivers.push_back(&driver);
         }
-    } else if (const DriverName* driver = NamedDriver(arguments.words[0])) {
+    } else if (const DriverEntry* driver = NamedDriver(arguments.words[0])) {
         drivers.push_back(driver);
     } else {
         return kUsage;
     }
-    for (const DriverName* driver : drivers) {
+    for (const DriverEntry* driver : drivers) {
         const LONG status = ClearDriverMapping(ScopeOf(arguments), *driver);
         if (status == ERROR_FILE_NOT_FOUND) {
-            std::printf("%s: no %s entry\n", driver->fileName, ScopeText(ScopeOf(arguments)));
+            std::printf("%s: no %s entry\n", driver->libraryName, ScopeText(ScopeOf(arguments)));
         } else if (status == ERROR_SUCCESS) {
-            std::printf("%s: %s entry cleared\n", driver->fileName, ScopeText(ScopeOf(arguments)));
+            std::printf("%s: %s entry cleared\n", driver->libraryName,
+                        ScopeText(ScopeOf(arguments)));
         } else {
             return Stored(status, arguments);
         }

@@ -1,12 +1,11 @@
-#include "platform/posix/DriverMap.h"
-
-#include "platform/posix/RegistryStore.h"
-#include "platform/posix/Utf8.h"
+#include "component/access/DriverMap.h"
 
 #include <cstring>
 #include <dlfcn.h>
-#include <strings.h>
 #include <sys/stat.h>
+
+#include "platform/posix/RegistryStore.h"
+#include "platform/posix/Utf8.h"
 
 namespace norva {
 
@@ -34,34 +33,12 @@ std::string DataText(const std::vector<BYTE>& data) {
 
 } // namespace
 
-const std::vector<DriverName>& DriverNames() {
-    static const std::vector<DriverName> names = {
-        {"tavlink.dll", DriverFamily::Pkcs11},
-        {"brevo32.dll", DriverFamily::Hl},
-        {"eTpkcs11.dll", DriverFamily::Pkcs11},
-    };
-    return names;
-}
-
-const DriverName* FindDriverName(const std::string& libraryName) {
-    for (const DriverName& driver : DriverNames()) {
-        if (strcasecmp(driver.fileName, libraryName.c_str()) == 0) {
-            return &driver;
-        }
-    }
-    return nullptr;
-}
-
-const char* FamilyEntryPoint(DriverFamily family) {
-    return family == DriverFamily::Pkcs11 ? "C_GetFunctionList" : "hl_on";
-}
-
-bool ReadDriverMapping(MappingScope scope, const DriverName& driver, std::string& modulePath) {
+bool ReadDriverMapping(MappingScope scope, const DriverEntry& driver, std::string& modulePath) {
     RegistryTree tree;
     ReadRegistry(RootOf(scope), tree);
     const RegistryKey* key = tree.Find(RootOf(scope), kMappingKey);
     const RegistryValue* value =
-        key != nullptr ? key->FindValue(ToUtf16(driver.fileName)) : nullptr;
+        key != nullptr ? key->FindValue(ToUtf16(driver.libraryName)) : nullptr;
     if (value == nullptr || value->type != REG_SZ) {
         return false;
     }
@@ -69,7 +46,7 @@ bool ReadDriverMapping(MappingScope scope, const DriverName& driver, std::string
     return true;
 }
 
-bool FindDriverMapping(const DriverName& driver, std::string& modulePath, MappingScope& scope) {
+bool FindDriverMapping(const DriverEntry& driver, std::string& modulePath, MappingScope& scope) {
     for (const MappingScope candidate : {MappingScope::User, MappingScope::System}) {
         if (ReadDriverMapping(candidate, driver, modulePath)) {
             scope = candidate;
@@ -79,21 +56,21 @@ bool FindDriverMapping(const DriverName& driver, std::string& modulePath, Mappin
     return false;
 }
 
-LONG WriteDriverMapping(MappingScope scope, const DriverName& driver,
+LONG WriteDriverMapping(MappingScope scope, const DriverEntry& driver,
                         const std::string& modulePath) {
     return ModifyRegistry(RootOf(scope), [&](RegistryTree& tree, bool& changed) -> LONG {
         bool created = false;
         tree.Create(RootOf(scope), kMappingKey, created)
-            .SetValue(ToUtf16(driver.fileName), REG_SZ, TextData(modulePath));
+            .SetValue(ToUtf16(driver.libraryName), REG_SZ, TextData(modulePath));
         changed = true;
         return ERROR_SUCCESS;
     });
 }
 
-LONG ClearDriverMapping(MappingScope scope, const DriverName& driver) {
+LONG ClearDriverMapping(MappingScope scope, const DriverEntry& driver) {
     return ModifyRegistry(RootOf(scope), [&](RegistryTree& tree, bool& changed) -> LONG {
         RegistryKey* key = tree.Find(RootOf(scope), kMappingKey);
-        changed = key != nullptr && key->DeleteValue(ToUtf16(driver.fileName));
+        changed = key != nullptr && key->DeleteValue(ToUtf16(driver.libraryName));
         return changed ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
     });
 }

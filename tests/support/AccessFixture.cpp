@@ -1,4 +1,4 @@
-#include "tests/access/AccessFixture.h"
+#include "tests/support/AccessFixture.h"
 
 #include <algorithm>
 

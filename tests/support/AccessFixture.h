@@ -12,6 +12,8 @@
 #include "testing/support/SimFixture.h"
 #include "component/access/CTokenAccess.h"
 #include "platform/OwnedBstr.h"
+#include "tests/support/SimulatedDrivers.h"
+#include "tests/support/TestPins.h"
 
 inline constexpr char kServiceLabel[] = "Trellmoor";
 
@@ -24,11 +26,11 @@ protected:
     ~AccessTest() override;
 
     // tavlink and eTpkcs11 share the token state unless eTpkcs11 is given its own.
-    void InstallTavlink() { sims.Install(sim::TSimulator::Token, "tavlink"); }
+    void InstallTavlink() { InstallSimulatedDriver(sims, kCardTavlink); }
     void InstallEtPkcs11(const std::string& stateName = "") {
-        sims.Install(sim::TSimulator::Token, "eTpkcs11", stateName);
+        InstallSimulatedDriver(sims, kCardEtPkcs11, stateName);
     }
-    void InstallBrevo() { sims.Install(sim::TSimulator::Device, "brevo32"); }
+    void InstallBrevo() { InstallSimulatedDriver(sims, kCardBrevo); }
 
     // The first reader's token, initialised and labelled (blank-padded to 32).
     void LabelToken(const std::string& label, const std::string& stateName = "");
@@ -45,6 +47,9 @@ protected:
     size_t HlCallCount(const std::string& function);
     std::vector<sim::CCallRecord> TokenCallsOf(const std::string& function,
                                                const std::string& stateName = "");
+
+    // Ends the session of `access` as the end of an operation does.
+    void EndSession() { const CTokenAccess::CSessionScope end(access); }
 
     sim::CSimFixture sims;
     CZentor zentor;

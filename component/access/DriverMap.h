@@ -1,4 +1,4 @@
-// Where the token driver libraries are on this system. On Windows the drivers' installers
+// Where the token driver libraries are on a POSIX system. On Windows the drivers' installers
 // put "tavlink.dll", "brevo32.dll" and "eTpkcs11.dll" where LoadLibrary finds them; a
 // POSIX system has the vendor's module under a name and folder of its own. The mapping
 // names that module, per driver, in the registry store:
@@ -13,39 +13,25 @@
 // found by the library search. Names without an entry are searched for as always.
 #pragma once
 
+#include <string>
+
+#include "component/access/DriverTable.h"
 #include "platform/WinApi.h"
 
-#include <string>
-#include <vector>
-
 namespace norva {
-
-enum class DriverFamily { Pkcs11, Hl };
-
-struct DriverName {
-    const char* fileName; // as the component asks for it: "tavlink.dll"
-    DriverFamily family;
-};
-
-// The three driver libraries, in the order the component names them.
-const std::vector<DriverName>& DriverNames();
-// The driver a library name (any letter case, no folder) stands for; null for others.
-const DriverName* FindDriverName(const std::string& libraryName);
-// The function every driver of the family exports: "C_GetFunctionList" or "hl_on".
-const char* FamilyEntryPoint(DriverFamily family);
 
 enum class MappingScope { User, System };
 
 // The mapped module of a driver in one scope; false when there is no entry.
-bool ReadDriverMapping(MappingScope scope, const DriverName& driver, std::string& modulePath);
+bool ReadDriverMapping(MappingScope scope, const DriverEntry& driver, std::string& modulePath);
 // The mapping in force: the per-user entry, else the system-wide one.
-bool FindDriverMapping(const DriverName& driver, std::string& modulePath, MappingScope& scope);
+bool FindDriverMapping(const DriverEntry& driver, std::string& modulePath, MappingScope& scope);
 // Win32 error codes of the store: ERROR_ACCESS_DENIED when the scope's store cannot be
 // written (the system-wide store belongs to root), ERROR_FILE_NOT_FOUND when clearing a
 // driver that has no entry.
-LONG WriteDriverMapping(MappingScope scope, const DriverName& driver,
+LONG WriteDriverMapping(MappingScope scope, const DriverEntry& driver,
                         const std::string& modulePath);
-LONG ClearDriverMapping(MappingScope scope, const DriverName& driver);
+LONG ClearDriverMapping(MappingScope scope, const DriverEntry& driver);
 
 enum class ModuleCheck {
     Loaded,      // handle holds the open module

@@ -1,36 +1,28 @@
 // The driver mapping: a driver name with a module mapped to it per user or system-wide
 // loads that module, and a mapping that names no usable module leaves the driver absent.
-#include "platform/posix/DriverMap.h"
-#include "tests/platform/PosixTestEnvironment.h"
+#include "component/access/DriverLoading.h"
+#include "component/access/DriverMap.h"
+#include "tests/drivermap/MappedDriverFixture.h"
 
-#include <gtest/gtest.h>
-
-#include <cstdlib>
 #include <dlfcn.h>
-#include <filesystem>
 #include <fstream>
 #include <string>
 
 namespace {
 
-namespace fs = std::filesystem;
 using norva::MappingScope;
 
-fs::path BinFolder() {
-    const char* bin = std::getenv("NORVA_BIN");
-    return fs::absolute(bin != nullptr && bin[0] != 0 ? fs::path(bin) : fs::current_path());
-}
-
-const norva::DriverName& Driver(const char* name) {
-    const norva::DriverName* driver = norva::FindDriverName(name);
+const DriverEntry& Driver(const char* name) {
+    const DriverEntry* driver = DriverForLibrary(name);
     EXPECT_NE(driver, nullptr) << name;
-    return *driver;
+    return driver != nullptr ? *driver : DriverTable()[0];
 }
 
-class DriverMap : public ::testing::Test {
+class DriverMap : public MappedDriverTest {
 protected:
     void SetUp() override {
-        folder = norva::test::UseFreshConfigHome();
+        folder = (temp.path() / "config").string();
+        std::filesystem::create_directories(folder);
         std::ofstream(folder + "/notes.txt") << "not a library\n";
     }
     void Map(MappingScope scope, const char* driver, const std::string& module) {
@@ -62,7 +54,9 @@ protected:
         if (module[0] == '@') {
             return folder + module.substr(1);
         }
-        return module.find('/') == std::string::npos ? (BinFolder() / module).string() : module;
+        return module.find('/') == std::string::npos
+                   ? (norva::test::ProgramFolder() / module).string()
+                   : module;
     }
 };
 
@@ -70,9 +64,8 @@ TEST_P(DriverMapLoading, LoadsTheMappedModuleOrNothing) {
     const MappingCase& c = GetParam();
     const std::string userModule = c.userModule;
     const std::string systemModule = c.systemModule;
-    const char* mappedDriver = norva::FindDriverName(c.requested) != nullptr
-                                   ? norva::FindDriverName(c.requested)->fileName
-                                   : "tavlink.dll";
+    const DriverEntry& driver = Driver(c.requested);
+    const char* mappedDriver = driver.libraryName;
     if (!userModule.empty()) {
         Map(MappingScope::User, mappedDriver, Resolve(userModule));
     }
@@ -80,7 +73,7 @@ TEST_P(DriverMapLoading, LoadsTheMappedModuleOrNothing) {
         Map(MappingScope::System, mappedDriver, Resolve(systemModule));
     }
     SetLastError(0);
-    HMODULE module = LoadLibraryA(c.requested);
+    HMODULE module = LoadDriverLibrary(driver);
     const std::string expected = c.expected;
     if (expected.empty()) {
         EXPECT_EQ(module, nullptr) << c.what;

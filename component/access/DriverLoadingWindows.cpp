@@ -1,0 +1,5 @@
+#include "component/access/DriverLoading.h"
+
+HMODULE LoadDriverLibrary(const DriverEntry& driver) {
+    return LoadLibraryA(driver.libraryName);
+}
