@@ -104,6 +104,7 @@ TZentorError CTokenAccess::WriteDataObject(BSTR pin, BSTR label, const CK_BYTE* 
     // Another process (each host request is one) may be storing the object at this moment:
     // the search and the creation run under the token's lock, so that of two writers of a
     // token without the object one creates it and the other then finds it.
+    const TokenCaches& caches = driver->Caches();
     const CTokenLock lock(std::string_view(caches.serviceSerial, sizeof caches.serviceSerial));
     CK_OBJECT_HANDLE handle = 0;
     const TZentorError found = FindObject(CKO_DATA, label, handle, visibility);

@@ -294,14 +294,14 @@ const kinds = {
     (typeof value === "string" && /^\d+$/.test(value)) ? null : "a whole number",
 };
 
-function fieldsProblem(func, fields, spec) {
+function fieldsProblem(func, fields, fieldKinds) {
   if (typeof fields !== "object" || fields === null || Array.isArray(fields)) {
     return `${func} takes its fields as an object.`;
   }
   for (const [key, value] of Object.entries(fields)) {
-    const kind = spec[key];
+    const kind = fieldKinds[key];
     if (!kind) {
-      const known = Object.keys(spec);
+      const known = Object.keys(fieldKinds);
       return `${func} takes ${known.join(", ") || "no fields"}, not ${key}.`;
     }
     const expected = kinds[kind](value);
@@ -312,12 +312,12 @@ function fieldsProblem(func, fields, spec) {
   return null;
 }
 
-// A command with named fields; `spec` maps each field to its kind (note "keylength" for
+// A command with named fields; `fieldKinds` maps each field to its kind (note "keylength" for
 // GenerateKeysCustom but "keyLength" for FullFormatToken).
-function method(func, spec, { paramsRequired = false } = {}) {
-  const takesFields = Object.keys(spec).length > 0;
+function method(func, fieldKinds, { paramsRequired = false } = {}) {
+  const takesFields = Object.keys(fieldKinds).length > 0;
   return async (fields = takesFields ? undefined : {}, options = {}) => {
-    const problem = fieldsProblem(func, fields, spec) ?? optionsProblem(options);
+    const problem = fieldsProblem(func, fields, fieldKinds) ?? optionsProblem(options);
     if (problem) throw badRequest(problem);
     if (func === "SignFileData" && fields.fileContent !== undefined) {
       checkUploadSize(fields.fileContent);

@@ -346,10 +346,10 @@ bool HostResult(const std::string& host, const char* func, std::string& result) 
 
 // Whether one driver loads: through its mapping, else by the library search from the
 // component's folder, as the component looks for it.
-bool DriverLoads(const DriverName& driver, const fs::path& componentFolder, std::string& how) {
+bool DriverLoads(const DriverEntry& driver, const fs::path& componentFolder, std::string& how) {
     std::string module;
     MappingScope scope{};
-    const std::string base(driver.fileName, std::strlen(driver.fileName) - 4);
+    const std::string base(driver.libraryName, std::strlen(driver.libraryName) - 4);
     if (!FindDriverMapping(driver, module, scope)) {
         const fs::path beside = componentFolder / ("lib" + base + ".so");
         module = fs::exists(beside) ? beside.string() : "lib" + base + ".so";
@@ -391,15 +391,17 @@ void CheckHost(const std::string& manifestHost, const Places& places, Report& re
     }
 
     std::string loaded;
-    for (const DriverName& driver : DriverNames()) {
+    std::string names;
+    for (const DriverEntry& driver : DriverTable()) {
+        names += (names.empty() ? "" : ", ") + std::string(driver.libraryName);
         std::string module;
         if (DriverLoads(driver, folder, module)) {
             loaded +=
-                (loaded.empty() ? "" : ", ") + std::string(driver.fileName) + " (" + module + ")";
+                (loaded.empty() ? "" : ", ") + std::string(driver.libraryName) + " (" + module + ")";
         }
     }
     if (loaded.empty()) {
-        report.Fail("no token driver loads (tavlink.dll, brevo32.dll, eTpkcs11.dll)",
+        report.Fail("no token driver loads (" + names + ")",
                     "install your token vendor's driver, check its module with norva-drivers "
                     "probe MODULE, then map it: norva-drivers set eTpkcs11.dll MODULE");
         return;
