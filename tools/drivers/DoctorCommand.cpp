@@ -396,8 +396,8 @@ void CheckHost(const std::string& manifestHost, const Places& places, Report& re
         names += (names.empty() ? "" : ", ") + std::string(driver.libraryName);
         std::string module;
         if (DriverLoads(driver, folder, module)) {
-            loaded +=
-                (loaded.empty() ? "" : ", ") + std::string(driver.libraryName) + " (" + module + ")";
+            loaded += (loaded.empty() ? "" : ", ") + std::string(driver.libraryName) + " (" +
+                      module + ")";
         }
     }
     if (loaded.empty()) {
