@@ -82,7 +82,7 @@ for preset in $PRESETS; do
       if can_run_32bit; then
         run_ctest win32
       else
-        echo "=== win32: this machine cannot execute 32-bit code; its tests run in the win64 build"
+        echo "=== win32: no 32-bit Wine here (no 32-bit loader, or wine32 not installed); its tests run in the win64 build"
         skipped+=("win32:all tests (no 32-bit Wine; the win64 build runs them)")
       fi
       ;;
