@@ -6,11 +6,9 @@ import { cpSync, mkdirSync, readFileSync, writeFileSync } from "node:fs";
 import { join } from "node:path";
 import { after, before, describe, test } from "node:test";
 
-import { chromium } from "playwright-core";
-
 import { liveCommands, prepareToken, wireRequests } from "./commands.mjs";
 import {
-  ARTIFACTS, BIN, EXTENSION, EXTENSION_ID, VirtualTokenHost, hostDouble, hostEvents, installChromiumManifest,
+  ARTIFACTS, BIN, EXTENSION, EXTENSION_ID, launchChromiumWithExtension, VirtualTokenHost, hostDouble, hostEvents, installChromiumManifest,
   loadOriginMatcher, overlaps, processGone, removeChromiumManifest, scratchFolder, startDemoServer, waitFor,
 } from "./support.mjs";
 
@@ -25,12 +23,7 @@ before(async () => {
   server = await startDemoServer();
   profile = scratchFolder("chromium");
   installChromiumManifest(profile, host.wrapper);
-  context = await chromium.launchPersistentContext(profile, {
-    executablePath: process.env.NORVA_CHROMIUM ?? "/usr/bin/chromium",
-    headless: true,
-    ignoreDefaultArgs: ["--disable-extensions"],
-    args: [`--disable-extensions-except=${EXTENSION}`, `--load-extension=${EXTENSION}`],
-  });
+  context = await launchChromiumWithExtension(profile);
   const worker = context.serviceWorkers()[0] ?? (await context.waitForEvent("serviceworker"));
   assert.equal(new URL(worker.url()).host, EXTENSION_ID, "the manifest's key fixes the extension ID");
   page = await context.newPage();
@@ -438,12 +431,7 @@ describe("the allow-list as the browser injects it", () => {
     const manifest = JSON.parse(readFileSync(join(copy, "manifest.json"), "utf8"));
     manifest.content_scripts[0].matches = patterns;
     writeFileSync(join(copy, "manifest.json"), JSON.stringify(manifest));
-    const own = await chromium.launchPersistentContext(scratchFolder("chromium-copy"), {
-      executablePath: process.env.NORVA_CHROMIUM ?? "/usr/bin/chromium",
-      headless: true,
-      ignoreDefaultArgs: ["--disable-extensions"],
-      args: [`--disable-extensions-except=${copy}`, `--load-extension=${copy}`],
-    });
+    const own = await launchChromiumWithExtension(scratchFolder("chromium-copy"), copy);
     const { pageRefusal, patternMatches } = loadOriginMatcher();
     const rows = [];
     try {

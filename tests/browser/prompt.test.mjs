@@ -9,11 +9,9 @@ import { readFileSync, writeFileSync } from "node:fs";
 import { join } from "node:path";
 import { after, before, test } from "node:test";
 
-import { chromium } from "playwright-core";
-
 import { prepareToken } from "./commands.mjs";
 import {
-  BIN, EXTENSION, VirtualTokenHost, installChromiumManifest, scratchFolder, startDemoServer, waitFor,
+  BIN, launchChromiumWithExtension, VirtualTokenHost, installChromiumManifest, scratchFolder, startDemoServer, waitFor,
 } from "./support.mjs";
 
 const PIN = "592604";
@@ -67,12 +65,7 @@ before(async () => {
   server = await startDemoServer();
   const profile = scratchFolder("chromium-prompt");
   installChromiumManifest(profile, host.wrapper);
-  context = await chromium.launchPersistentContext(profile, {
-    executablePath: process.env.NORVA_CHROMIUM ?? "/usr/bin/chromium",
-    headless: true,
-    ignoreDefaultArgs: ["--disable-extensions"],
-    args: [`--disable-extensions-except=${EXTENSION}`, `--load-extension=${EXTENSION}`],
-  });
+  context = await launchChromiumWithExtension(profile);
   page = await context.newPage();
   await page.goto(server.allowedUrl);
 });

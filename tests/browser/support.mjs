@@ -8,6 +8,8 @@ import { runInNewContext } from "node:vm";
 import { dirname, join, resolve } from "node:path";
 import { fileURLToPath } from "node:url";
 
+import { chromium } from "playwright-core";
+
 import { serve } from "../../demo/serve.mjs";
 
 export const ROOT = resolve(dirname(fileURLToPath(import.meta.url)), "..", "..");
@@ -45,6 +47,17 @@ const scratchFolders = [];
 process.on("exit", () => {
   for (const folder of scratchFolders) rmSync(folder, { recursive: true, force: true });
 });
+
+// Debian's Chromium, headless, in a profile of the test's own, with the unpacked extension in
+// `extension` loaded (Playwright leaves extensions out unless told).
+export function launchChromiumWithExtension(profile, extension = EXTENSION) {
+  return chromium.launchPersistentContext(profile, {
+    executablePath: process.env.NORVA_CHROMIUM ?? "/usr/bin/chromium",
+    headless: true,
+    ignoreDefaultArgs: ["--disable-extensions"],
+    args: [`--disable-extensions-except=${extension}`, `--load-extension=${extension}`],
+  });
+}
 
 export function scratchFolder(name) {
   const folder = mkdtempSync(join(tmpdir(), `norva-${name}-`));
