@@ -55,7 +55,8 @@ public:
     CTokenDriver& Driver() { return *driver; }
 
     // --- Discovery and selection ---
-    LONG CountTokens(TokenScope scope, Fallback fallback, Families families);
+    // Tries each library in turn and keeps the one that sees exactly one suitable token;
+    // returns the count over the libraries (ends with no driver when it is not 1).
     LONG AutoDetectDriver(TokenScope scope, Families families);
     // What TokensCount and NorvaEFTTokensCount report: a count with automatic choice,
     // taken again over all libraries when a reader that could not describe its token was
@@ -80,6 +81,9 @@ public:
     TPKCS11Error LastDriverResult() const { return lastResult; }
 
 private:
+    // The current driver's count; with no driver, or with none seen and AutoDetect, the
+    // count of automatic choice.
+    LONG CountTokens(TokenScope scope, Fallback fallback, Families families);
     void EndSession();
     LONG TryLibrary(LONG cardType);
     TZentorError EnterDataSession(BSTR pin, Visibility visibility);

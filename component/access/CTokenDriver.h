@@ -85,18 +85,16 @@ public:
     int32_t HlCall(Entry HlTable::*function, Args... args) {
         return (hl.*function)(args...);
     }
-    // Makes a result the one PKCS11Error reports, for operations that report one of their
-    // own (84 for what the hl_* family cannot do).
+
+protected:
+    CTokenDriver(const DriverEntry& entry, TPKCS11Error& results);
+
+    // Makes a result the one PKCS11Error reports, for what a family reports of its own
+    // (84 for what the hl_* family cannot do).
     CK_RV ReportResult(CK_RV rv) {
         results = static_cast<TPKCS11Error>(rv);
         return rv;
     }
-
-    Pkcs11Table& Pkcs11() { return p11; }
-    HlTable& Hl() { return hl; }
-
-protected:
-    CTokenDriver(const DriverEntry& entry, TPKCS11Error& results);
 
     const DriverEntry& entry;
     HMODULE module;

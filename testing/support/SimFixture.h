@@ -76,11 +76,14 @@ public:
     std::vector<CCallRecord> HlCalls() const;
     void ClearCalls();
 
+    // Sets an environment variable (TOKENSIM_PAUSE, TOKENSIM_OVERSTATE, ...) until the
+    // fixture goes.
+    void SetVariable(const std::string& name, const std::string& value);
+
 private:
     std::string StateFile(const std::string& name) const;
     std::string LogFile(const std::string& name) const;
     void PrepareState(const std::string& name);
-    void SetVariable(const std::string& name, const std::string& value);
 
     std::string m_folder;
     std::vector<std::pair<std::string, std::string>> m_variables; // name, earlier value

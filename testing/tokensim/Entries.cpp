@@ -103,8 +103,18 @@ CK_RV GetFunctionList(CK_FUNCTION_LIST_PTR_PTR list) {
 CK_RV GetSlotList(CK_BBOOL present, CK_SLOT_ID_PTR list, CK_ULONG_PTR count) {
     TCallArgs log = {{"tokenPresent", Num(present)},
                      {"room", list && count ? Num(*count) : "query"}};
-    return Dispatch("C_GetSlotList", log,
-                    [&](CCall& call) { return tokensim::GetSlotList(call, present, list, count); });
+    const CK_ULONG room = list && count ? *count : 0;
+    const CK_RV rv = Dispatch("C_GetSlotList", log, [&](CCall& call) {
+        return tokensim::GetSlotList(call, present, list, count);
+    });
+    const CK_ULONG overstated = OverstatedLength("C_GetSlotList");
+    if (rv == CKR_OK && room > 0 && overstated > 0) {
+        for (CK_ULONG i = *count; i < room; ++i) {
+            list[i] = 1000 + i; // no such slot
+        }
+        *count = overstated;
+    }
+    return rv;
 }
 
 CK_RV GetSlotInfo(CK_SLOT_ID slot, CK_SLOT_INFO_PTR info) {
@@ -222,9 +232,16 @@ CK_RV GetAttributeValue(CK_SESSION_HANDLE h, CK_OBJECT_HANDLE object, CK_ATTRIBU
     for (CK_ULONG i = 0; attributes && i < count; ++i)
         log.emplace_back(AttributeName(attributes[i].type),
                          attributes[i].pValue ? "room:" + Num(attributes[i].ulValueLen) : "query");
-    return Dispatch("C_GetAttributeValue", log, [&](CCall& call) {
+    const CK_RV rv = Dispatch("C_GetAttributeValue", log, [&](CCall& call) {
         return tokensim::GetAttributeValue(call, h, object, attributes, count);
     });
+    const CK_ULONG overstated = OverstatedLength("C_GetAttributeValue");
+    for (CK_ULONG i = 0; rv == CKR_OK && overstated > 0 && i < count; ++i) {
+        if (attributes[i].pValue) {
+            attributes[i].ulValueLen = overstated;
+        }
+    }
+    return rv;
 }
 
 CK_RV SetAttributeValue(CK_SESSION_HANDLE h, CK_OBJECT_HANDLE object, CK_ATTRIBUTE_PTR attributes,

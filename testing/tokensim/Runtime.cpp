@@ -30,6 +30,18 @@ void PauseIfAsked(const char* function) {
     }
 }
 
+// A driver that overstates its answers: TOKENSIM_OVERSTATE="C_GetSlotList=25" makes a
+// successful call report 25 (slots, or bytes of each value) while writing no more than
+// the room it was given.
+CK_ULONG OverstatedLength(const char* function) {
+    const std::string overstate = sim::ReadEnvironment("TOKENSIM_OVERSTATE");
+    const std::string prefix = std::string(function) + "=";
+    if (overstate.rfind(prefix, 0) != 0) {
+        return 0;
+    }
+    return std::strtoul(overstate.c_str() + prefix.size(), nullptr, 10);
+}
+
 CK_RV Dispatch(const char* function, sim::TCallArgs args,
                const std::function<CK_RV(CCall&)>& operation, TNeedsInit needsInit) {
     PauseIfAsked(function);

@@ -69,6 +69,9 @@ struct CCall {
 enum class TNeedsInit { Yes, No };
 
 // Runs `operation` under both locks with fault injection and call logging.
+// What TOKENSIM_OVERSTATE asks `function` to report; 0 when nothing.
+CK_ULONG OverstatedLength(const char* function);
+
 CK_RV Dispatch(const char* function, sim::TCallArgs args,
                const std::function<CK_RV(CCall&)>& operation,
                TNeedsInit needsInit = TNeedsInit::Yes);

@@ -44,7 +44,7 @@ TEST_F(ConcurrentUse, TwoThreadsLeaveTheCountsBalancedAndEveryLibraryInitialised
             // its last user at the same moment.
             CTokenAccess tokens;
             tokens.UseDriver(kCardTavlink);
-            if (tokens.CountTokens(TokenScope::Any, Fallback::None, Families::All) != 1 ||
+            if (tokens.CountForCaller(TokenScope::Any) != 1 ||
                 tokens.LastDriverResult() != ZT_CKR_OK) {
                 ++failedCounts;
             }
@@ -62,23 +62,9 @@ TEST_F(ConcurrentUse, TwoThreadsLeaveTheCountsBalancedAndEveryLibraryInitialised
     factory.Release();
 }
 
-// Sets a variable for the test's duration.
-class ScopedVariable {
-public:
-    ScopedVariable(const std::string& name, const std::string& value) : name(name) {
-        sim::WriteEnvironment(name, value);
-    }
-    ~ScopedVariable() { sim::WriteEnvironment(name, ""); }
-    ScopedVariable(const ScopedVariable&) = delete;
-    ScopedVariable& operator=(const ScopedVariable&) = delete;
-
-private:
-    std::string name;
-};
-
 TEST_F(ConcurrentUse, LibraryFinalisedByOneThreadWhileAnotherStartsUsingItIsInitialisedAfresh) {
     InstallTavlink();
-    const ScopedVariable slowFinalise("TOKENSIM_PAUSE", "C_Finalize=200");
+    sims.SetVariable("TOKENSIM_PAUSE", "C_Finalize=200");
     CTokenAccess leaving;
     leaving.UseDriver(kCardTavlink);
     // The last user's finalisation is under way (and slow) when the next user arrives.
@@ -87,7 +73,7 @@ TEST_F(ConcurrentUse, LibraryFinalisedByOneThreadWhileAnotherStartsUsingItIsInit
     CTokenAccess arriving;
     arriving.UseDriver(kCardTavlink);
     last.join();
-    EXPECT_EQ(arriving.CountTokens(TokenScope::Any, Fallback::None, Families::All), 1);
+    EXPECT_EQ(arriving.CountForCaller(TokenScope::Any), 1);
     EXPECT_EQ(arriving.LastDriverResult(), ZT_CKR_OK);
     std::vector<std::string> lifecycle;
     for (const auto& call : sims.TokenCalls()) {

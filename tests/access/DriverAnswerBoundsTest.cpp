@@ -7,55 +7,32 @@
 
 namespace {
 
-int slotInfoCalls = 0;
-
 class DriverAnswerBounds : public AccessTest {
 protected:
-    void SetUp() override {
-        InstallTavlink();
-        slotInfoCalls = 0;
-    }
+    void SetUp() override { InstallTavlink(); }
 };
 
 TEST_F(DriverAnswerBounds, SlotCountAboveTheListIsReadOnlyAsFarAsTheList) {
-    access.UseDriver(1);
-    Pkcs11Table& p11 = access.Driver().Pkcs11();
-    p11.C_GetSlotList = [](CK_BBOOL, CK_SLOT_ID_PTR list, CK_ULONG_PTR count) -> CK_RV {
-        for (CK_ULONG i = 0; i < *count; ++i) {
-            list[i] = 100 + i;
-        }
-        *count = 25; // more than the room it was given
-        return CKR_OK;
-    };
-    p11.C_GetSlotInfo = [](CK_SLOT_ID slot, CK_SLOT_INFO_PTR info) -> CK_RV {
-        ++slotInfoCalls;
-        *info = CK_SLOT_INFO{};
-        return slot < 120 ? CKR_OK : CKR_SLOT_ID_INVALID;
-    };
-    EXPECT_EQ(access.CountTokens(TokenScope::Any, Fallback::None, Families::All), 0);
-    EXPECT_EQ(slotInfoCalls, 20);
-    EXPECT_EQ(access.Driver().Caches().slotCount, 20);
-    EXPECT_EQ(access.LastDriverResult(), ZT_CKR_OK);
+    sims.SetVariable("TOKENSIM_OVERSTATE", "C_GetSlotList=25"); // more than the room given
+    access.UseDriver(kCardTavlink);
+    EXPECT_EQ(TokensCount(), 1); // the one reader; the other slots it listed do not exist
+    EXPECT_EQ(TokenCallCount("C_GetSlotInfo"), 20u);
 }
 
 TEST_F(DriverAnswerBounds, ValueLengthAboveTheBufferIsCutToTheBuffer) {
     sims.PrepareToken(kServiceLabel, kSoPin, kUserPin);
-    access.UseDriver(1);
+    access.UseDriver(kCardTavlink);
     const CK_BYTE value[4] = {1, 2, 3, 4};
     const OwnedBstr label = SingleByteBstr("NorvaEFTUserData");
     ASSERT_EQ(access.WriteDataObject(nullptr, label.Get(), value, 4, Visibility::Public),
               ZTNoError);
-    access.Driver().Pkcs11().C_GetAttributeValue =
-        [](CK_SESSION_HANDLE, CK_OBJECT_HANDLE, CK_ATTRIBUTE_PTR attributes, CK_ULONG) -> CK_RV {
-        std::memset(attributes[0].pValue, 0xAB, attributes[0].ulValueLen);
-        attributes[0].ulValueLen = 5000;
-        return CKR_OK;
-    };
+    sims.SetVariable("TOKENSIM_OVERSTATE", "C_GetAttributeValue=5000");
     CK_BYTE buffer[175] = {};
     CK_ULONG length = sizeof buffer;
     EXPECT_EQ(access.ReadDataObject(nullptr, label.Get(), buffer, length, Visibility::Public),
               ZTNoError);
     EXPECT_EQ(length, 175u);
+    EXPECT_EQ(buffer[3], 4);
 }
 
 CK_TOKEN_INFO TokenWithLabel(const std::string& label) {

@@ -36,12 +36,13 @@ TEST_F(DriverLoading, LibraryLackingAnEntryPointLoadsAndOnlyThatCallAnswersNotSu
     const auto driver = CTokenDriver::Create(*DriverForCardType(kCardTavlink), results);
     ASSERT_TRUE(driver->IsLoaded());
     CK_UTF8CHAR label[32] = {};
-    EXPECT_EQ(driver->Pkcs11().C_InitToken(0, nullptr, 0, label), CKR_FUNCTION_NOT_SUPPORTED);
+    EXPECT_EQ(driver->CallUnrecorded(&Pkcs11Table::C_InitToken, 0, nullptr, 0, label),
+              CKR_FUNCTION_NOT_SUPPORTED);
     EXPECT_EQ(TokenCallCount("C_InitToken"), 0u);
 
     CK_SLOT_ID slots[4] = {};
     CK_ULONG count = 4;
-    EXPECT_EQ(driver->Pkcs11().C_GetSlotList(CK_TRUE, slots, &count), CKR_OK);
+    EXPECT_EQ(driver->CallUnrecorded(&Pkcs11Table::C_GetSlotList, CK_TRUE, slots, &count), CKR_OK);
     EXPECT_EQ(count, 1u);
 }
 
@@ -50,15 +51,18 @@ TEST_F(DriverLoading, MissingLibraryGivesStubsForItsWholeFamily) {
     EXPECT_FALSE(pkcs11->IsLoaded());
     EXPECT_EQ(pkcs11->GetCardType(), kCardTavlink);
     CK_ULONG count = 0;
-    EXPECT_EQ(pkcs11->Pkcs11().C_GetSlotList(CK_TRUE, nullptr, &count), CKR_FUNCTION_NOT_SUPPORTED);
-    EXPECT_EQ(pkcs11->Pkcs11().C_Finalize(nullptr), CKR_FUNCTION_NOT_SUPPORTED);
-    EXPECT_EQ(pkcs11->Pkcs11().C_WaitForSlotEvent(0, nullptr, nullptr), CKR_FUNCTION_NOT_SUPPORTED);
+    EXPECT_EQ(pkcs11->CallUnrecorded(&Pkcs11Table::C_GetSlotList, CK_TRUE, nullptr, &count),
+              CKR_FUNCTION_NOT_SUPPORTED);
+    EXPECT_EQ(pkcs11->CallUnrecorded(&Pkcs11Table::C_Finalize, nullptr),
+              CKR_FUNCTION_NOT_SUPPORTED);
+    EXPECT_EQ(pkcs11->CallUnrecorded(&Pkcs11Table::C_WaitForSlotEvent, 0, nullptr, nullptr),
+              CKR_FUNCTION_NOT_SUPPORTED);
 
     const auto device = CTokenDriver::Create(*DriverForCardType(kCardBrevo), results);
     EXPECT_FALSE(device->IsLoaded());
     int32_t handle = -1;
-    EXPECT_EQ(device->Hl().hl_on(&handle, 1, 0), 84);
-    EXPECT_EQ(device->Hl().hl_sign(handle, nullptr, 0, nullptr, 0, 0), 84);
+    EXPECT_EQ(device->HlCall(&HlTable::hl_on, &handle, 1, 0), 84);
+    EXPECT_EQ(device->HlCall(&HlTable::hl_sign, handle, nullptr, 0, nullptr, 0, 0), 84);
 }
 
 TEST_F(DriverLoading, DeviceDriverThatNeverOpenedAHandleSendsOffWithMinusOne) {
@@ -92,7 +96,9 @@ TEST_F(DriverLoading, CardTypeNamesTheChosenLibraryAndOtherNumbersChooseNone) {
 TEST_F(DriverLoading, CardTypeLeavesTheErrorPropertiesAlone) {
     InstallTavlink();
     access.UseDriver(kCardTavlink);
-    access.Driver().ReportResult(0x80000001);
+    sims.InjectTokenFault("C_GetSlotList", 0x80000001, 1);
+    CK_SLOT_ID slot = 0;
+    ASSERT_EQ(access.SelectToken(TokenScope::Any, slot, Families::All), ZTLabeledTokenNotFound);
     access.UseDriver(kCardTavlink); // finalising and initialising again are not reported
     EXPECT_EQ(access.LastDriverResult(), 0x80000001u);
 }

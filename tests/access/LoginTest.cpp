@@ -175,10 +175,10 @@ TEST_F(DeviceLogin, UpperCaseLatinPinLogsInLikeLowerCase) {
 }
 
 TEST_F(DeviceLogin, ExpiredPinGivesPinExpiredAndLeavesPkcs11ErrorAlone) {
-    access.Driver().ReportResult(ZT_CKR_DEVICE_ERROR);
+    ASSERT_EQ(access.CheckTokenOnly(), TokenOnly::Refused); // reports 84
     sims.InjectHlFault("hl_logon", HL_PIN_EXPIRED);
     EXPECT_EQ(LogIn(kDevicePin), ZTLoginPinExpired);
-    EXPECT_EQ(access.LastDriverResult(), ZT_CKR_DEVICE_ERROR);
+    EXPECT_EQ(access.LastDriverResult(), ZT_CKR_FUNCTION_NOT_SUPPORTED);
     EXPECT_FALSE(access.Driver().LoggedIn());
 }
 

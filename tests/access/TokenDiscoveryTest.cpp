@@ -85,7 +85,6 @@ TEST_F(TokenDiscovery, PendrelReaderWithUnreadableTokenInformationCountsAsAToken
     });
     access.UseDriver(1);
     EXPECT_EQ(TokensCount(), 1);
-    EXPECT_EQ(access.Driver().Caches().pendrelReaderCount, 1);
 }
 
 TEST_F(TokenDiscovery, OtherReaderWithUnreadableTokenInformationIsSkipped) {
@@ -179,10 +178,9 @@ TEST_F(TokenDiscovery, VendorDefinedSlotListResultIsReportedUnchanged) {
     InstallTavlink();
     access.UseDriver(1);
     sims.InjectTokenFault("C_GetSlotList", 0x80000001);
-    EXPECT_EQ(access.CountTokens(TokenScope::Any, Fallback::None, Families::All), 0);
-    EXPECT_EQ(access.LastDriverResult(), 0x80000001u);
     CK_SLOT_ID slot = 0;
     EXPECT_EQ(access.SelectToken(TokenScope::Any, slot, Families::All), ZTLabeledTokenNotFound);
+    EXPECT_EQ(access.LastDriverResult(), 0x80000001u);
 }
 
 TEST_F(TokenDiscovery, FailedSlotListFallsBackToAutomaticChoice) {
@@ -197,7 +195,10 @@ TEST_F(TokenDiscovery, FailedSlotListFallsBackToAutomaticChoice) {
 TEST_F(TokenDiscovery, SuccessfulCountClearsAnEarlierPkcs11Error) {
     InstallTavlink();
     access.UseDriver(1);
-    access.Driver().ReportResult(ZT_CKR_PIN_INCORRECT);
+    sims.InjectTokenFault("C_GetSlotList", 0x80000001, 1);
+    CK_SLOT_ID slot = 0;
+    ASSERT_EQ(access.SelectToken(TokenScope::Any, slot, Families::All), ZTLabeledTokenNotFound);
+    ASSERT_EQ(access.LastDriverResult(), 0x80000001u);
     EXPECT_EQ(TokensCount(), 1);
     EXPECT_EQ(access.LastDriverResult(), ZT_CKR_OK);
 }
@@ -205,9 +206,9 @@ TEST_F(TokenDiscovery, SuccessfulCountClearsAnEarlierPkcs11Error) {
 TEST_F(TokenDiscovery, CountingTheDeviceLeavesThePkcs11ErrorAlone) {
     InstallBrevo();
     access.UseDriver(2);
-    access.Driver().ReportResult(ZT_CKR_PIN_INCORRECT);
+    ASSERT_EQ(access.CheckTokenOnly(), TokenOnly::Refused); // reports 84
     EXPECT_EQ(TokensCount(), 1);
-    EXPECT_EQ(access.LastDriverResult(), ZT_CKR_PIN_INCORRECT);
+    EXPECT_EQ(access.LastDriverResult(), ZT_CKR_FUNCTION_NOT_SUPPORTED);
 }
 
 TEST_F(TokenDiscovery, DeviceCardIsReadOnceAndFillsTheHolderRecord) {
@@ -237,7 +238,6 @@ TEST_F(TokenDiscovery, DeviceCardIsReadOnceAndFillsTheHolderRecord) {
     EXPECT_STREQ(record.Company, "Acme Ltd");
     EXPECT_STREQ(record.CreateTime, "05032024090807");
     EXPECT_STREQ(record.UserCode, "");
-    EXPECT_GT(access.Driver().Caches().hlKeyLength, 0);
 }
 
 TEST_F(TokenDiscovery, DeviceCardWithoutAKeyIsATokenButNotAServiceToken) {
@@ -253,7 +253,7 @@ TEST_F(TokenDiscovery, RemovedCardCountsZero) {
     InstallBrevo();
     RemoveCard();
     access.UseDriver(2);
-    EXPECT_EQ(access.CountTokens(TokenScope::Any, Fallback::None, Families::All), 0);
+    EXPECT_EQ(TokensCount(), 0);
 }
 
 TEST_F(TokenDiscovery, DeviceIsLeftOutWhenAskedToSkipIt) {

@@ -43,8 +43,8 @@ TEST_F(TokenSelection, ServiceAndBlankTokenAreTooManyForAServiceSelectionAndNoth
     EXPECT_EQ(access.WriteDataObject(nullptr, label.Get(), value, 4, Visibility::Public),
               ZTTooManyTokens);
     access.UseDriver(kCardTavlink);
-    EXPECT_EQ(access.CountTokens(TokenScope::Any, Fallback::None, Families::All), 2);
-    EXPECT_EQ(access.CountTokens(TokenScope::Service, Fallback::None, Families::All), 2);
+    EXPECT_EQ(access.SelectToken(TokenScope::Any, slot, Families::All), ZTTooManyTokens);
+    EXPECT_EQ(access.SelectToken(TokenScope::Service, slot, Families::All), ZTTooManyTokens);
     EXPECT_EQ(access.WriteDataObject(nullptr, label.Get(), value, 4, Visibility::Public),
               ZTTooManyTokens);
 
@@ -58,7 +58,7 @@ TEST_F(TokenSelection, AutomaticChoiceFinalisesEachLibraryBeforeInitialisingTheN
     InstallTavlink();
     InstallEtPkcs11(); // shares the token state, and so the call log, with tavlink
     RemoveTokens();
-    EXPECT_EQ(access.CountTokens(TokenScope::Any, Fallback::AutoDetect, Families::Pkcs11Only), 0);
+    EXPECT_EQ(access.AutoDetectDriver(TokenScope::Any, Families::Pkcs11Only), 0);
     std::vector<std::string> lifecycle;
     for (const auto& call : sims.TokenCalls()) {
         if (call.function == "C_Initialize" || call.function == "C_Finalize") {

@@ -36,15 +36,17 @@ TEST_F(MappedLogin, LogsInThroughTheMappedModuleWithTheTokensAnswer) {
     } cases[] = {{"1234", CKR_OK}, {"4321", CKR_PIN_INCORRECT}, {"1234", CKR_OK}};
     for (const auto& c : cases) {
         CK_SESSION_HANDLE session = 0;
-        ASSERT_EQ(driver->Pkcs11().C_OpenSession(slot, CKF_SERIAL_SESSION | CKF_RW_SESSION, nullptr,
-                                                 nullptr, &session),
+        constexpr CK_FLAGS kFlags = CKF_SERIAL_SESSION | CKF_RW_SESSION;
+        ASSERT_EQ(driver->CallUnrecorded(&Pkcs11Table::C_OpenSession, slot, kFlags, nullptr,
+                                         nullptr, &session),
                   CKR_OK);
         std::string pin = c.pin;
-        EXPECT_EQ(driver->Pkcs11().C_Login(session, CKU_USER,
-                                           reinterpret_cast<CK_UTF8CHAR*>(pin.data()), pin.size()),
+        EXPECT_EQ(driver->CallUnrecorded(&Pkcs11Table::C_Login, session, CKU_USER,
+                                         reinterpret_cast<CK_UTF8CHAR*>(pin.data()),
+                                         static_cast<CK_ULONG>(pin.size())),
                   c.expected)
             << c.pin;
-        EXPECT_EQ(driver->Pkcs11().C_CloseSession(session), CKR_OK);
+        EXPECT_EQ(driver->CallUnrecorded(&Pkcs11Table::C_CloseSession, session), CKR_OK);
     }
     const auto logins = sims.TokenCalls();
     EXPECT_EQ(
