@@ -52,8 +52,6 @@ public:
     virtual bool DataComesWithCard() const = 0;
 
     // --- Session state ---
-    bool SessionOpen() const { return sessionOpen; }
-    bool LoggedIn() const { return loggedIn; }
     CK_SESSION_HANDLE Session() const { return session; }
     // The device handle, -1 while none is open.
     int32_t HlHandle() const { return hlHandle; }

@@ -181,7 +181,7 @@ TEST_F(DataObjects, ReadingAShorterValueReturnsItsLength) {
               ZTNoError);
     ASSERT_EQ(length, 100u);
     EXPECT_EQ(sim::Bytes(buffer, buffer + length), value);
-    EXPECT_TRUE(access.Driver().SessionOpen()); // the caller ends it
+    EXPECT_TRUE(TokenSessionOpen()); // the caller ends it
 }
 
 TEST_F(DataObjects, ReadingAMissingObjectGivesNotFound) {

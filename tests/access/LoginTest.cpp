@@ -31,12 +31,25 @@ class LoginResult : public Login, public ::testing::WithParamInterface<LoginCase
 TEST_P(LoginResult, MapsTheTokensAnswerAndRecordsItUnchanged) {
     PrepareServiceToken();
     const LoginCase& c = GetParam();
-    if (c.tokenAnswer != CKR_OK) {
+    if (c.tokenAnswer == CKR_USER_ALREADY_LOGGED_IN) {
+        // Another session of this process holds the user's login.
+        CTokenDriver& driver = access.Driver();
+        CK_SESSION_HANDLE other = 0;
+        ASSERT_EQ(driver.CallUnrecorded(&Pkcs11Table::C_OpenSession,
+                                        sims.Tokens().readers.at(0).slot,
+                                        CK_FLAGS{CKF_SERIAL_SESSION}, nullptr, nullptr, &other),
+                  CKR_OK);
+        std::string pin = kUserPin;
+        ASSERT_EQ(driver.CallUnrecorded(&Pkcs11Table::C_Login, other, CKU_USER,
+                                        reinterpret_cast<CK_UTF8CHAR*>(pin.data()),
+                                        static_cast<CK_ULONG>(pin.size())),
+                  CKR_OK);
+    } else if (c.tokenAnswer != CKR_OK) {
         sims.InjectTokenFault("C_Login", static_cast<uint32_t>(c.tokenAnswer));
     }
     EXPECT_EQ(LogIn(kUserPin), c.expected);
     EXPECT_EQ(access.LastDriverResult(), c.tokenAnswer);
-    EXPECT_EQ(access.Driver().LoggedIn(), c.loggedIn);
+    EXPECT_EQ(TokenLoggedIn(), c.loggedIn);
 }
 
 INSTANTIATE_TEST_SUITE_P(Answers, LoginResult,
@@ -76,8 +89,8 @@ TEST_F(Login, SessionOnlyOpensASessionWithoutLoggingIn) {
     PrepareServiceToken();
     const OwnedBstr pin = SingleByteBstr(kUserPin);
     EXPECT_EQ(access.LoginToToken(CKU_USER, pin.Get(), LoginDepth::SessionOnly), ZTNoError);
-    EXPECT_TRUE(access.Driver().SessionOpen());
-    EXPECT_FALSE(access.Driver().LoggedIn());
+    EXPECT_TRUE(TokenSessionOpen());
+    EXPECT_FALSE(TokenLoggedIn());
     EXPECT_EQ(TokenCallCount("C_Login"), 0u);
 }
 
@@ -87,8 +100,8 @@ TEST_F(Login, EndSessionClosesTheSessionWithoutLoggingOut) {
     EndSession();
     EXPECT_EQ(TokenCallCount("C_CloseSession"), 1u);
     EXPECT_EQ(TokenCallCount("C_Logout"), 0u);
-    EXPECT_FALSE(access.Driver().SessionOpen());
-    EXPECT_FALSE(access.Driver().LoggedIn());
+    EXPECT_FALSE(TokenSessionOpen());
+    EXPECT_FALSE(TokenLoggedIn());
     EndSession();
     EXPECT_EQ(TokenCallCount("C_CloseSession"), 1u);
 }
@@ -116,10 +129,10 @@ TEST_P(SessionScope, EndsTheSessionWhenLeftAndFreshStartsFromNone) {
     {
         const CTokenAccess::CSessionScope scope(access, c.start);
         EXPECT_EQ(TokenCallCount("C_CloseSession"), c.closedAtStart) << c.what;
-        EXPECT_EQ(access.Driver().LoggedIn(), c.loggedInInside) << c.what;
+        EXPECT_EQ(TokenLoggedIn(), c.loggedInInside) << c.what;
     }
     EXPECT_EQ(TokenCallCount("C_CloseSession"), c.closedOnLeaving) << c.what;
-    EXPECT_FALSE(access.Driver().SessionOpen()) << c.what;
+    EXPECT_FALSE(TokenSessionOpen()) << c.what;
     EXPECT_EQ(TokenCallCount("C_Logout"), 0u) << c.what;
 }
 
@@ -166,7 +179,7 @@ protected:
 TEST_F(DeviceLogin, PinReachesTheDeviceAsTypedOnAHebrewKeyboard) {
     SetDevicePin(sim::Bytes{0x99, '1', 0x80});
     EXPECT_EQ(LogIn("a1t"), ZTNoError);
-    EXPECT_TRUE(access.Driver().LoggedIn());
+    EXPECT_TRUE(TokenLoggedIn());
 }
 
 TEST_F(DeviceLogin, UpperCaseLatinPinLogsInLikeLowerCase) {
@@ -179,7 +192,7 @@ TEST_F(DeviceLogin, ExpiredPinGivesPinExpiredAndLeavesPkcs11ErrorAlone) {
     sims.InjectHlFault("hl_logon", HL_PIN_EXPIRED);
     EXPECT_EQ(LogIn(kDevicePin), ZTLoginPinExpired);
     EXPECT_EQ(access.LastDriverResult(), ZT_CKR_FUNCTION_NOT_SUPPORTED);
-    EXPECT_FALSE(access.Driver().LoggedIn());
+    EXPECT_FALSE(TokenLoggedIn());
 }
 
 TEST_F(DeviceLogin, AnyOtherRefusalGivesLoginFailed) {

@@ -36,6 +36,29 @@ void AccessTest::RemoveCard() {
     sims.EditCard([](hlsim::CHlState& card) { card.cardPresent = false; });
 }
 
+bool AccessTest::TokenSessionOpen() {
+    CTokenDriver& driver = access.Driver();
+    CK_SESSION_INFO info = {};
+    return driver.CallUnrecorded(&Pkcs11Table::C_GetSessionInfo, driver.Session(), &info) == CKR_OK;
+}
+
+bool AccessTest::TokenLoggedIn() {
+    CTokenDriver& driver = access.Driver();
+    if (driver.Family() == DriverFamily::Hl) {
+        int32_t present = 0;
+        int32_t loggedOn = 0;
+        return driver.HlCall(&HlTable::hl_get_media_state, driver.HlHandle(), &present, &loggedOn,
+                             0) == HL_OK &&
+               loggedOn == 1;
+    }
+    CK_SESSION_INFO info = {};
+    if (driver.CallUnrecorded(&Pkcs11Table::C_GetSessionInfo, driver.Session(), &info) != CKR_OK) {
+        return false;
+    }
+    return info.state == CKS_RO_USER_FUNCTIONS || info.state == CKS_RW_USER_FUNCTIONS ||
+           info.state == CKS_RW_SO_FUNCTIONS;
+}
+
 LONG AccessTest::TokensCount() {
     return access.CountForCaller(TokenScope::Any);
 }

@@ -48,6 +48,12 @@ protected:
     std::vector<sim::CCallRecord> TokenCallsOf(const std::string& function,
                                                const std::string& stateName = "");
 
+    // What the current driver's token says of the session the driver holds, asked through
+    // the driver without reporting a result: whether it is open (PKCS#11 family), and
+    // whether the token holds a login for it (either family).
+    bool TokenSessionOpen();
+    bool TokenLoggedIn();
+
     // Ends the session of `access` as the end of an operation does.
     void EndSession() { const CTokenAccess::CSessionScope end(access); }
 
