@@ -98,6 +98,9 @@ fi
 if [ ${#failed_steps[@]} -gt 0 ]; then
   echo "failed: ${failed_steps[*]}"
 fi
-echo "$total_pass passed, $total_fail failed, $total_skip skipped"
+summary="$total_pass passed, $total_fail failed, $total_skip skipped"
+# A build whose tests could not run at all is named in the count line too.
+[ ${#skipped[@]} -gt "$total_skip" ] && summary+=" tests, and $((${#skipped[@]} - total_skip)) build's suite not run"
+echo "$summary"
 [ "$QUICK" -eq 1 ] && echo "(quick: the linux build only; scripts/test-all.sh without --quick runs every build)"
 [ ${#failed_steps[@]} -eq 0 ]
