@@ -99,21 +99,3 @@ const ISigningFamily& HlSigning() {
     static const CHlSigning family;
     return family;
 }
-
-const ISigningFamily& SigningFamilyOf(CTokenAccess& access) {
-    // Each driver family of the driver table has its signing family.
-    static constexpr struct {
-        DriverFamily family;
-        const ISigningFamily& (*signing)();
-    } kSigningFamilies[] = {
-        {DriverFamily::Pkcs11, &Pkcs11Signing},
-        {DriverFamily::Hl, &HlSigning},
-    };
-    const DriverFamily family = access.Driver().Family();
-    for (const auto& entry : kSigningFamilies) {
-        if (entry.family == family) {
-            return entry.signing();
-        }
-    }
-    return Pkcs11Signing();
-}
