@@ -7,6 +7,11 @@
 #                                       service with the service's key pair of KEY_BITS bits
 #                                       (its modulus in MODULUS, hexadecimal); exports the
 #                                       simulators' state; returns 1 when something fails
+#   begin_host_test BIN KEY_BITS TOOL...
+#                                       fails unless each TOOL is installed, makes WORK,
+#                                       starts a display server and prepares the app as
+#                                       above; on exit the host HOST_PID (when set) is
+#                                       killed, the display ended and WORK removed
 #   framed TEXT                         writes TEXT as one native-messaging frame
 #   field FILE MEMBER                   prints a member of the JSON reply in FILE
 #   prompt_window                       the prompt program's visible window, if any
@@ -31,6 +36,26 @@ prepare_host_app() {
   # keeps is then reported as leaked from an unknown module in sanitized builds.
   MODULUS=$(ASAN_OPTIONS=detect_leaks=0 "$bin/make_service_key" "$APP" 592604 "$bits") ||
     { echo "FAIL: no key pair"; return 1; }
+}
+
+begin_host_test() {
+  local bin=$1 bits=$2 tool
+  shift 2
+  for tool in "$@"; do
+    command -v "$tool" >/dev/null || { echo "FAIL: $tool is missing (scripts/setup.sh installs it)"; exit 1; }
+  done
+  source "$(dirname "${BASH_SOURCE[0]}")/display.sh"
+  WORK=$(mktemp -d)
+  HOST_PID=""
+  trap end_host_test EXIT
+  start_display "$WORK"
+  prepare_host_app "$WORK" "$bin" "$bits" || exit 1
+}
+
+end_host_test() {
+  [ -z "$HOST_PID" ] || kill -KILL "$HOST_PID" 2>/dev/null
+  stop_display
+  rm -rf "$WORK"
 }
 
 framed() {

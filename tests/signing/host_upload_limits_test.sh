@@ -17,22 +17,8 @@ HERE=$(cd "$(dirname "$0")" && pwd)
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 
-for tool in xdotool python3; do
-  command -v "$tool" >/dev/null || { echo "FAIL: $tool is missing (scripts/setup.sh installs it)"; exit 1; }
-done
-source "$HERE/display.sh"
 source "$HERE/host_app.sh"
-
-WORK=$(mktemp -d)
-HOST_PID=""
-cleanup() {
-  [ -z "$HOST_PID" ] || kill -KILL "$HOST_PID" 2>/dev/null
-  stop_display
-  rm -rf "$WORK"
-}
-trap cleanup EXIT
-start_display "$WORK"
-prepare_host_app "$WORK" "$BIN" 2048 || exit 1
+begin_host_test "$BIN" 2048 xdotool python3
 "$BIN/simctl" token log-to "$WORK/calls.log" >/dev/null || { echo "FAIL: no call log"; exit 1; }
 
 # A "SignFileData" request for an upload of N detail records (and a header), as a frame.
