@@ -7,7 +7,6 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
-#include <dlfcn.h>
 #include <filesystem>
 #include <fstream>
 #include <json/json.h>
@@ -19,6 +18,8 @@
 #include <vector>
 
 #include "tools/drivers/DoctorCommand.h"
+
+#include "component/access/DriverLoading.h"
 
 namespace norva::tool {
 
@@ -344,23 +345,21 @@ bool HostResult(const std::string& host, const char* func, std::string& result) 
     return true;
 }
 
-// Whether one driver loads: through its mapping, else by the library search from the
-// component's folder, as the component looks for it.
+// Whether one driver loads as the component loads it (its mapping only, when it has one,
+// else the library search, which looks in the component's folder too) and exports its
+// family's entry point; `how` names the module that loaded.
 bool DriverLoads(const DriverEntry& driver, const fs::path& componentFolder, std::string& how) {
-    std::string module;
-    MappingScope scope{};
-    const std::string base(driver.libraryName, std::strlen(driver.libraryName) - 4);
-    if (!FindDriverMapping(driver, module, scope)) {
-        const fs::path beside = componentFolder / ("lib" + base + ".so");
-        module = fs::exists(beside) ? beside.string() : "lib" + base + ".so";
+    SetDllDirectoryA(componentFolder.c_str());
+    const HMODULE module = LoadDriverLibrary(driver);
+    SetDllDirectoryA(nullptr);
+    if (module == nullptr) {
+        return false;
     }
-    void* handle = dlopen(module.c_str(), RTLD_NOW | RTLD_LOCAL);
-    const bool loads =
-        handle != nullptr && dlsym(handle, FamilyEntryPoint(driver.family)) != nullptr;
-    if (handle != nullptr) {
-        dlclose(handle);
-    }
-    how = module;
+    const bool loads = GetProcAddress(module, FamilyEntryPoint(driver.family)) != nullptr;
+    char path[4096] = {};
+    GetModuleFileNameA(module, path, sizeof path);
+    how = path;
+    FreeLibrary(module);
     return loads;
 }
 
