@@ -16,7 +16,7 @@ PACKAGES=(
   wine wine64 libwine-dev
   opensc opensc-pkcs11 openssl xvfb dpkg-dev ccache valgrind time clang-16 libclang-rt-16-dev
   chromium firefox-esr nsis nodejs fonts-dejavu-core lintian
-  xdotool x11-apps imagemagick locales adwaita-icon-theme
+  xdotool x11-apps imagemagick locales adwaita-icon-theme iproute2
 )
 # Optional, checked apart: 32-bit Wine runs the 32-bit Windows tests. A package index that
 # lags behind can offer it at another version than its 64-bit half, so that it cannot be

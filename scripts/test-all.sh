@@ -37,30 +37,62 @@ total_fail=0
 total_skip=0
 failed_steps=()
 skipped=()
+notes=()
+
+# Runs the tests of a preset; the Windows presets' run under scripts/wine-watch.sh.
+ctest_once() { # $1 = preset, $2 = log, then ctest's own arguments
+  local preset=$1 log=$2 prefix watcher
+  shift 2
+  prefix=$(sed -n 's/^NORVA_WINEPREFIX:PATH=//p' "build/$preset/CMakeCache.txt")
+  if [ -n "$prefix" ]; then
+    bash scripts/wine-watch.sh "$prefix" "$wine_notes" &
+    watcher=$!
+  fi
+  ctest --preset "$preset" -j "$JOBS" "$@" 2>&1 | tee "$log"
+  [ -z "$prefix" ] || { kill "$watcher"; wait "$watcher"; } 2>/dev/null
+}
+
+# "N tests failed out of M" of a CTest log, as "N M"; nothing when it has none.
+ctest_counts() { # $1 = log
+  grep -E '[0-9]+% tests passed, [0-9]+ tests? failed out of [0-9]+' "$1" | tail -1 |
+    sed -E 's/.* ([0-9]+) tests? failed out of ([0-9]+).*/\1 \2/'
+}
 
 run_ctest() { # $1 = preset
-  local log
+  local log again_log counts fail all
   log=$(mktemp)
-  ctest --preset "$1" -j "$JOBS" 2>&1 | tee "$log"
-  local line pass fail
-  line=$(grep -E '[0-9]+% tests passed, [0-9]+ tests? failed out of [0-9]+' "$log" | tail -1)
-  if [ -n "$line" ]; then
-    fail=$(echo "$line" | sed -E 's/.* ([0-9]+) tests? failed out of ([0-9]+).*/\1/')
-    all=$(echo "$line" | sed -E 's/.* failed out of ([0-9]+).*/\1/')
-    # CTest counts a skipped test as passed; its list of tests that did not run names them.
-    local name skip=0
-    while read -r name; do
-      skipped+=("$1:$name"); skip=$((skip + 1))
-    done < <(sed -nE 's/^[[:space:]]*[0-9]+ - (.*) \(Skipped\)$/\1/p' "$log")
-    pass=$((all - fail - skip))
-    total_pass=$((total_pass + pass))
-    total_fail=$((total_fail + fail))
-    total_skip=$((total_skip + skip))
-    [ "$fail" -eq 0 ] || failed_steps+=("tests:$1")
-  else
+  again_log=$(mktemp)
+  wine_notes=$(mktemp)
+  ctest_once "$1" "$log"
+  counts=$(ctest_counts "$log")
+  if [ -z "$counts" ]; then
     failed_steps+=("tests:$1 (no result)")
+    rm -f "$log" "$again_log" "$wine_notes"
+    return
   fi
-  rm -f "$log"
+  read -r fail all <<<"$counts"
+  # A crash of Wine's own server fails the tests that were waiting on it, whatever they
+  # test: those run once more, their second result counts, and the summary says so.
+  if [ -s "$wine_notes" ] && [ "$fail" -gt 0 ]; then
+    local again
+    again=$(sed -n '/^The following tests FAILED:/,/^[^[:space:]]/p' "$log" |
+      sed -nE 's/^[[:space:]]+[0-9]+ - (.*) \([^)]*\)$/\1/p' | paste -sd' ')
+    echo "=== $1: Wine's server crashed during the tests; running the failed ones again: $again"
+    notes+=("$1: Wine's server crashed; these ran again: $again")
+    ctest_once "$1" "$again_log" --rerun-failed
+    counts=$(ctest_counts "$again_log")
+    [ -n "$counts" ] && fail=${counts%% *}
+  fi
+  # CTest counts a skipped test as passed; its list of tests that did not run names them.
+  local name skip=0
+  while read -r name; do
+    skipped+=("$1:$name"); skip=$((skip + 1))
+  done < <(sed -nE 's/^[[:space:]]*[0-9]+ - (.*) \(Skipped\)$/\1/p' "$log")
+  total_pass=$((total_pass + all - fail - skip))
+  total_fail=$((total_fail + fail))
+  total_skip=$((total_skip + skip))
+  [ "$fail" -eq 0 ] || failed_steps+=("tests:$1")
+  rm -f "$log" "$again_log" "$wine_notes"
 }
 
 # 32-bit Wine needs both a 32-bit loader on the machine and the wine32 package.
@@ -94,6 +126,10 @@ echo
 if [ ${#skipped[@]} -gt 0 ]; then
   echo "skipped:"
   printf '  %s\n' "${skipped[@]}"
+fi
+if [ ${#notes[@]} -gt 0 ]; then
+  echo "notes:"
+  printf '  %s\n' "${notes[@]}"
 fi
 if [ ${#failed_steps[@]} -gt 0 ]; then
   echo "failed: ${failed_steps[*]}"
