@@ -82,6 +82,8 @@ run_ctest() { # $1 = preset
     ctest_once "$1" "$again_log" --rerun-failed
     counts=$(ctest_counts "$again_log")
     [ -n "$counts" ] && fail=${counts%% *}
+  elif [ -s "$wine_notes" ]; then
+    notes+=("$1: Wine's server crashed; no test failed with it")
   fi
   # CTest counts a skipped test as passed; its list of tests that did not run names them.
   local name skip=0

@@ -4,7 +4,8 @@
 # named like Wine's programs and server (copies of Python) show what it does without Wine:
 # after a crash, and a new server started by the next program, the program left over from
 # the crashed server is killed and noted; a program of the running server, and one of
-# another prefix, are left alone.
+# another prefix, are left alone. The programs' main threads have ended, as in a Wine
+# program that hung on its way out.
 set -u
 ROOT=$(cd "$(dirname "$0")/../.." && pwd)
 work=$(mktemp -d)
@@ -24,12 +25,14 @@ clients = []
 while True:
     clients.append(listener.accept()[0])
 PY
+# A program whose main thread ends while another waits on, as Wine's do when they exit.
 cat >"$work/program.py" <<'PY'
-import socket, sys, time
+import ctypes, socket, sys, threading, time
 connection = socket.socket(socket.AF_UNIX)
 while connection.connect_ex(sys.argv[1]):
     time.sleep(0.1)
-time.sleep(600)
+threading.Thread(target=time.sleep, args=(600,)).start()
+ctypes.CDLL(None).pthread_exit(None)
 PY
 # start NAME PREFIX SOCKET: a stand-in running in PREFIX; its pid in $started.
 start() {
@@ -39,7 +42,8 @@ start() {
   started=$!
   pids+=("$started")
 }
-alive() { kill -0 "$1" 2>/dev/null && [ "$(ps -o stat= -p "$1")" != Z ]; }
+# Alive while any of its threads is: its main thread has ended.
+alive() { [ "$(ls "/proc/$1/task" 2>/dev/null | wc -l)" -gt 1 ]; }
 
 NORVA_WINE_WATCH_GRACE=2 bash "$ROOT/scripts/wine-watch.sh" "$work/prefix" "$work/notes" &
 pids+=($!)
