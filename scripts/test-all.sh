@@ -39,13 +39,14 @@ failed_steps=()
 skipped=()
 notes=()
 
-# Runs the tests of a preset; the Windows presets' run under scripts/wine-watch.sh.
-ctest_once() { # $1 = preset, $2 = log, then ctest's own arguments
-  local preset=$1 log=$2 prefix watcher
-  shift 2
+# Runs the tests of a preset; the Windows presets' run under scripts/wine-watch.sh, which
+# notes a crash of Wine's server in the given file.
+ctest_once() { # $1 = preset, $2 = log, $3 = crash notes, then ctest's own arguments
+  local preset=$1 log=$2 crashes=$3 prefix watcher
+  shift 3
   prefix=$(sed -n 's/^NORVA_WINEPREFIX:PATH=//p' "build/$preset/CMakeCache.txt")
   if [ -n "$prefix" ]; then
-    bash scripts/wine-watch.sh "$prefix" "$wine_notes" &
+    bash scripts/wine-watch.sh "$prefix" "$crashes" &
     watcher=$!
   fi
   ctest --preset "$preset" -j "$JOBS" "$@" 2>&1 | tee "$log"
@@ -59,11 +60,11 @@ ctest_counts() { # $1 = log
 }
 
 run_ctest() { # $1 = preset
-  local log again_log counts fail all
+  local log again_log wine_notes counts fail all
   log=$(mktemp)
   again_log=$(mktemp)
   wine_notes=$(mktemp)
-  ctest_once "$1" "$log"
+  ctest_once "$1" "$log" "$wine_notes"
   counts=$(ctest_counts "$log")
   if [ -z "$counts" ]; then
     failed_steps+=("tests:$1 (no result)")
@@ -79,7 +80,7 @@ run_ctest() { # $1 = preset
       sed -nE 's/^[[:space:]]+[0-9]+ - (.*) \([^)]*\)$/\1/p' | paste -sd' ')
     echo "=== $1: Wine's server crashed during the tests; running the failed ones again: $again"
     notes+=("$1: Wine's server crashed; these ran again: $again")
-    ctest_once "$1" "$again_log" --rerun-failed
+    ctest_once "$1" "$again_log" "$wine_notes" --rerun-failed
     counts=$(ctest_counts "$again_log")
     [ -n "$counts" ] && fail=${counts%% *}
   elif [ -s "$wine_notes" ]; then

@@ -17,7 +17,7 @@ python=$(readlink -f /usr/bin/python3)
 mkdir "$work/bin" "$work/prefix" "$work/other"
 for name in wine64 wineserver64; do cp "$python" "$work/bin/$name"; done
 cat >"$work/server.py" <<'PY'
-import os, socket, sys, time
+import socket, sys
 listener = socket.socket(socket.AF_UNIX)
 listener.bind(sys.argv[1])
 listener.listen()
